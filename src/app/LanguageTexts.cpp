@@ -1,0 +1,150 @@
+#include "app/LanguageTexts.h"
+
+#include "app/AppPaths.h"
+#include "app/NumberText.h"
+
+#include <QFile>
+
+#include <tinyxml2.h>
+
+#include <array>
+#include <utility>
+
+namespace quillory {
+namespace {
+
+// A converted text holds at most 1023 characters.
+constexpr int kMaxTextChars = 1023;
+
+QString Text(const tinyxml2::XMLElement* element, const char* attribute) {
+    const char* value = element->Attribute(attribute);
+    return value ? QString::fromUtf8(value).left(kMaxTextChars) : QString();
+}
+
+bool IntAttribute(const tinyxml2::XMLElement* element, const char* attribute, int& out) {
+    const char* value = element->Attribute(attribute);
+    if (!value)
+        return false;
+    out = ParseLeadingInt(QByteArrayView(value));
+    return true;
+}
+
+bool LoadDocument(const QString& path, tinyxml2::XMLDocument& doc) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray data = file.readAll();
+    return doc.Parse(data.constData(), std::size_t(data.size())) == tinyxml2::XML_SUCCESS;
+}
+
+// Each walk starts at the first child of the given name and goes on over every later sibling,
+// whatever its name.
+template <typename Visit>
+void WalkFrom(const tinyxml2::XMLElement* screen, const char* first, Visit visit) {
+    for (const tinyxml2::XMLElement* e = screen->FirstChildElement(first); e; e = e->NextSiblingElement())
+        visit(e);
+}
+
+} // namespace
+
+QString LanguageFileName(int languageIndex) {
+    switch (languageIndex) {
+    case 0:
+        return QStringLiteral("SimpleChinese.xml");
+    case 1:
+        return QStringLiteral("TraditionalChinese.xml");
+    default:
+        return QStringLiteral("English.xml");
+    }
+}
+
+QString LanguageFilePath(int languageIndex) {
+    return ResourcePath(QStringLiteral("language/") + LanguageFileName(languageIndex));
+}
+
+void ApplyScreenTextsFromFile(const QString& path, const char* element, IScreenTexts& screen) {
+    tinyxml2::XMLDocument doc;
+    if (!LoadDocument(path, doc))
+        return;
+    const tinyxml2::XMLElement* root = doc.FirstChildElement(element);
+    if (!root)
+        return;
+    if (root->Attribute("title"))
+        screen.SetCaption(Text(root, "title"));
+
+    const auto setText = [&](const tinyxml2::XMLElement* e) {
+        int id = 0;
+        if (IntAttribute(e, "ID", id))
+            screen.SetControlText(id, Text(e, "text"));
+    };
+    WalkFrom(root, "Button", setText);
+    WalkFrom(root, "Static", setText);
+
+    WalkFrom(root, "Commbox", [&](const tinyxml2::XMLElement* e) {
+        int id = 0;
+        int select = 0;
+        if (!IntAttribute(e, "ID", id) || !IntAttribute(e, "select", select))
+            return;
+        QStringList items;
+        for (const tinyxml2::XMLElement* item = e->FirstChildElement(); item; item = item->NextSiblingElement())
+            items << Text(item, "text");
+        screen.SetListItems(id, items, select);
+    });
+
+    WalkFrom(root, "TabCtrl", [&](const tinyxml2::XMLElement* e) {
+        int id = 0;
+        if (!IntAttribute(e, "ID", id))
+            return;
+        int tab = 0;
+        for (const tinyxml2::XMLElement* item = e->FirstChildElement(); item; item = item->NextSiblingElement())
+            screen.SetTabCaption(id, tab++, Text(item, "text"));
+    });
+}
+
+void ApplyScreenTexts(const char* element, int languageIndex, IScreenTexts& screen) {
+    ApplyScreenTextsFromFile(LanguageFilePath(languageIndex), element, screen);
+}
+
+QString GetMessageTextFromFile(const QString& path, const char* key) {
+    tinyxml2::XMLDocument doc;
+    if (!key || !LoadDocument(path, doc))
+        return {};
+    const tinyxml2::XMLElement* messages = doc.FirstChildElement("Message");
+    const tinyxml2::XMLElement* entry = messages ? messages->FirstChildElement(key) : nullptr;
+    return entry ? Text(entry, "text") : QString();
+}
+
+QString GetMessageText(const char* key, int languageIndex) {
+    return GetMessageTextFromFile(LanguageFilePath(languageIndex), key);
+}
+
+const char* CommErrorMessageKey(int code) {
+    static constexpr std::array<std::pair<int, const char*>, 7> table{{
+        {1, "OpenPortError"},
+        {2, "ParameterError"},
+        {3, "CommunicationFail"},
+        {4, "LoadDllError"},
+        {5, "CreateFileError"},
+        {6, "DriverHaveJobError"},
+        {8, "PortAccessError"},
+    }};
+    for (const auto& [c, key] : table) {
+        if (c == code)
+            return key;
+    }
+    return nullptr;
+}
+
+const QStringList& MessageKeys() {
+    static const QStringList keys{
+        QStringLiteral("RebootEffective"),   QStringLiteral("ApplayEffective"),   QStringLiteral("DownloadSuccess"),
+        QStringLiteral("CommunicationFail"), QStringLiteral("ReadPrinterSuccess"), QStringLiteral("ReadPrinterFail"),
+        QStringLiteral("SaveFileFail"),      QStringLiteral("SaveFileSuccess"),   QStringLiteral("PasswordError"),
+        QStringLiteral("LoadDllError"),      QStringLiteral("OpenPortError"),     QStringLiteral("CreateFileError"),
+        QStringLiteral("DriverHaveJobError"), QStringLiteral("PortAccessError"),  QStringLiteral("ParameterError"),
+        QStringLiteral("WepPassword"),       QStringLiteral("WpaPassword"),
+    };
+    return keys;
+}
+
+} // namespace quillory

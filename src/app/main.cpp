@@ -1,0 +1,3 @@
+#include "app/ui/QuilloryApp.h"
+
+int main(int argc, char** argv) { return quillory::CQuilloryApp().Run(argc, argv); }

@@ -1,0 +1,100 @@
+#include "port/Communication.h"
+
+#include "port/backends/Backends.h"
+
+#include <QMutex>
+
+#include <cstring>
+
+namespace quillory {
+
+namespace {
+QMutex gMakerMutex;
+CCommunicationFactory::Maker gMaker;
+} // namespace
+
+CCommunicationProtocol::~CCommunicationProtocol() = default;
+
+void CCommunicationProtocol::EnumUsbClass(char* buffer, int capacity) {
+    FillAtList(buffer, capacity, EnumerateUsbClassPrinters());
+}
+
+int CCommunicationProtocol::CountUsbApi() { return CountUsbApiPrinters(); }
+
+int CCommunicationProtocol::SearchNet(char* buffer, int mode, int capacity) {
+    if (mode != 2 && mode != 3)
+        return -1;
+    return FillAtList(buffer, capacity, SearchNetworkPrinters(mode));
+}
+
+int FillAtList(char* buffer, int capacity, const QStringList& names) {
+    if (!buffer || capacity <= 0)
+        return 0;
+    std::memset(buffer, 0, std::size_t(capacity));
+    int used = 0;
+    int written = 0;
+    for (const QString& name : names) {
+        const QByteArray bytes = name.toLocal8Bit() + '@';
+        // Keep the terminating zero byte inside the buffer.
+        if (used + bytes.size() >= capacity)
+            break;
+        std::memcpy(buffer + used, bytes.constData(), std::size_t(bytes.size()));
+        used += int(bytes.size());
+        ++written;
+    }
+    return written;
+}
+
+std::unique_ptr<CCommunicationProtocol> CreateBackend(const tagPORTINFO& info) {
+    switch (info.portType) {
+    case PORT_COM:
+        return MakeSerialBackend();
+    case PORT_LPT:
+        return MakeParallelBackend();
+    case PORT_USBCLASS:
+        return MakeUsbClassBackend();
+    case PORT_USBAPI:
+        return MakeUsbApiBackend();
+    case PORT_DRIVER:
+        return MakeDriverBackend();
+    case PORT_NET:
+        return MakeNetBackend();
+    default:
+        return MakeInvalidBackend();
+    }
+}
+
+CCommunicationFactory::CCommunicationFactory() = default;
+
+CCommunicationFactory::~CCommunicationFactory() {
+    if (m_connection) {
+        try {
+            m_connection->Close();
+        } catch (const CommunicationException&) {
+            // The port is released by the backend's destructor all the same.
+        }
+    }
+}
+
+CCommunicationProtocol* CCommunicationFactory::CreateFacory(tagPORTINFO info) {
+    Maker maker;
+    {
+        QMutexLocker lock(&gMakerMutex);
+        maker = gMaker;
+    }
+    m_connection = maker ? maker(info) : CreateBackend(info);
+    if (!m_connection)
+        m_connection = MakeInvalidBackend();
+    return m_connection.get();
+}
+
+void CCommunicationFactory::SetConnectionMaker(Maker maker) {
+    QMutexLocker lock(&gMakerMutex);
+    gMaker = std::move(maker);
+}
+
+CConnectionScope::CConnectionScope(const tagPORTINFO& info) : m_connection(m_factory.CreateFacory(info)) {}
+
+CConnectionScope::~CConnectionScope() = default;
+
+} // namespace quillory
