@@ -24,15 +24,21 @@ const QString kMain = QStringLiteral("Main");
 
 } // namespace
 
-QString ShippedSettingsFilePath() { return ResourcePath(QStringLiteral("Language/Setting.ini")); }
+QString ShippedSettingsFilePath() {
+    return ResourcePath(QStringLiteral("Language/Setting.ini"));
+}
 
-QString SettingsRootFolder() { return UserConfigFolder() + QStringLiteral("/Quillory"); }
+QString SettingsRootFolder() {
+    return UserConfigFolder() + QStringLiteral("/Quillory");
+}
 
 QString SettingsFolder() {
     return SettingsRootFolder() + (ReadCommMode() != 0 ? QStringLiteral("/Driver") : QStringLiteral("/Port"));
 }
 
-QString UserSettingsFilePath() { return SettingsFolder() + QStringLiteral("/Setting.ini"); }
+QString UserSettingsFilePath() {
+    return SettingsFolder() + QStringLiteral("/Setting.ini");
+}
 
 int ReadCommMode() {
     return ReadProfileInt(ShippedSettingsFilePath(), kMain, QStringLiteral("CommMode"), QStringLiteral("0"),
@@ -58,7 +64,9 @@ int SystemLanguageId() {
     }
 }
 
-void SetSystemLanguageIdOverride(int languageId) { gSystemLanguageOverride.store(languageId); }
+void SetSystemLanguageIdOverride(int languageId) {
+    gSystemLanguageOverride.store(languageId);
+}
 
 int ResolveLanguage(int stored, int systemLanguageId) {
     if (stored != -1)
@@ -71,8 +79,8 @@ int ResolveLanguage(int stored, int systemLanguageId) {
 }
 
 int ReadLanguage() {
-    const int stored =
-        ReadProfileInt(UserSettingsFilePath(), kMain, QStringLiteral("Language"), QStringLiteral("-1"), kMainChars);
+    const int stored = ReadProfileInt(UserSettingsFilePath(), kMain, QStringLiteral("Language"),
+                                      QStringLiteral("-1"), kMainChars);
     return stored == -1 ? ResolveLanguage(stored, SystemLanguageId()) : stored;
 }
 
@@ -81,7 +89,8 @@ void WriteLanguage(int language) {
 }
 
 int ReadWizard() {
-    return ReadProfileInt(UserSettingsFilePath(), kMain, QStringLiteral("Wizard"), QStringLiteral("0"), kMainChars);
+    return ReadProfileInt(UserSettingsFilePath(), kMain, QStringLiteral("Wizard"), QStringLiteral("0"),
+                          kMainChars);
 }
 
 void WriteWizard(int wizard) {
@@ -94,14 +103,16 @@ int ReadInstruction() {
 }
 
 void WriteInstruction(int instruction) {
-    WriteProfileString(UserSettingsFilePath(), kMain, QStringLiteral("Instruction"), QString::number(instruction));
+    WriteProfileString(UserSettingsFilePath(), kMain, QStringLiteral("Instruction"),
+                       QString::number(instruction));
 }
 
 tagPORTINFO& ReadPortInfo(tagPORTINFO& info) {
     CProfileFile file(UserSettingsFilePath());
     file.Load();
     const auto readInt = [&](const char* section, const char* key, const char* defaultText) {
-        return file.GetInt(QLatin1String(section), QLatin1String(key), QLatin1String(defaultText), kPortIntChars);
+        return file.GetInt(QLatin1String(section), QLatin1String(key), QLatin1String(defaultText),
+                           kPortIntChars);
     };
     const auto readText = [&](const char* section, const char* key, const char* defaultText, int chars) {
         return file.GetString(QLatin1String(section), QLatin1String(key), QLatin1String(defaultText), chars);
@@ -175,14 +186,15 @@ void InitUserSettings() {
     if (!QDir().mkpath(folder))
         return;
 
-    const QString commModeText = ReadProfileString(ShippedSettingsFilePath(), kMain, QStringLiteral("CommMode"),
-                                                   QStringLiteral("-1"), kMainChars);
+    const QString commModeText = ReadProfileString(
+        ShippedSettingsFilePath(), kMain, QStringLiteral("CommMode"), QStringLiteral("-1"), kMainChars);
     CProfileFile file(folder + QStringLiteral("/Setting.ini"));
     file.SetString(kMain, QStringLiteral("CommMode"), commModeText);
     file.SetInt(kMain, QStringLiteral("Language"), -1);
     file.SetInt(kMain, QStringLiteral("Wizard"), 1);
     file.SetInt(kMain, QStringLiteral("Instruction"), 0);
-    file.SetInt(QStringLiteral("PortInfo"), QStringLiteral("type"), ParseLeadingInt(commModeText) != 0 ? 5 : 0);
+    file.SetInt(QStringLiteral("PortInfo"), QStringLiteral("type"),
+                ParseLeadingInt(commModeText) != 0 ? 5 : 0);
 
     tagPORTINFO first = MakePortInfo(PORT_COM);
     SetPortText(first.comName, QStringLiteral("COM1"));
@@ -197,7 +209,8 @@ void InitUserSettings() {
 
 QString HelpGuidePath(int languageIndex) {
     const QString guide = ResourcePath(QStringLiteral("Guide"));
-    const QString base = languageIndex == LANGUAGE_SIMPLIFIED_CHINESE ? QStringLiteral("Guide_CN") : QStringLiteral("Guide_EN");
+    const QString base = languageIndex == LANGUAGE_SIMPLIFIED_CHINESE ? QStringLiteral("Guide_CN")
+                                                                      : QStringLiteral("Guide_EN");
     const QString chm = guide + QLatin1Char('/') + base + QStringLiteral(".chm");
     if (QFileInfo::exists(chm))
         return chm;

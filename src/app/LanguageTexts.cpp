@@ -86,7 +86,8 @@ void ApplyScreenTextsFromFile(const QString& path, const char* element, IScreenT
         if (!IntAttribute(e, "ID", id) || !IntAttribute(e, "select", select))
             return;
         QStringList items;
-        for (const tinyxml2::XMLElement* item = e->FirstChildElement(); item; item = item->NextSiblingElement())
+        for (const tinyxml2::XMLElement* item = e->FirstChildElement(); item;
+             item = item->NextSiblingElement())
             items << Text(item, "text");
         screen.SetListItems(id, items, select);
     });
@@ -96,7 +97,8 @@ void ApplyScreenTextsFromFile(const QString& path, const char* element, IScreenT
         if (!IntAttribute(e, "ID", id))
             return;
         int tab = 0;
-        for (const tinyxml2::XMLElement* item = e->FirstChildElement(); item; item = item->NextSiblingElement())
+        for (const tinyxml2::XMLElement* item = e->FirstChildElement(); item;
+             item = item->NextSiblingElement())
             screen.SetTabCaption(id, tab++, Text(item, "text"));
     });
 }
@@ -137,12 +139,15 @@ const char* CommErrorMessageKey(int code) {
 
 const QStringList& MessageKeys() {
     static const QStringList keys{
-        QStringLiteral("RebootEffective"),   QStringLiteral("ApplayEffective"),   QStringLiteral("DownloadSuccess"),
-        QStringLiteral("CommunicationFail"), QStringLiteral("ReadPrinterSuccess"), QStringLiteral("ReadPrinterFail"),
-        QStringLiteral("SaveFileFail"),      QStringLiteral("SaveFileSuccess"),   QStringLiteral("PasswordError"),
-        QStringLiteral("LoadDllError"),      QStringLiteral("OpenPortError"),     QStringLiteral("CreateFileError"),
-        QStringLiteral("DriverHaveJobError"), QStringLiteral("PortAccessError"),  QStringLiteral("ParameterError"),
-        QStringLiteral("WepPassword"),       QStringLiteral("WpaPassword"),
+        QStringLiteral("RebootEffective"),    QStringLiteral("ApplayEffective"),
+        QStringLiteral("DownloadSuccess"),    QStringLiteral("CommunicationFail"),
+        QStringLiteral("ReadPrinterSuccess"), QStringLiteral("ReadPrinterFail"),
+        QStringLiteral("SaveFileFail"),       QStringLiteral("SaveFileSuccess"),
+        QStringLiteral("PasswordError"),      QStringLiteral("LoadDllError"),
+        QStringLiteral("OpenPortError"),      QStringLiteral("CreateFileError"),
+        QStringLiteral("DriverHaveJobError"), QStringLiteral("PortAccessError"),
+        QStringLiteral("ParameterError"),     QStringLiteral("WepPassword"),
+        QStringLiteral("WpaPassword"),
     };
     return keys;
 }

@@ -6,7 +6,9 @@
 namespace quillory {
 namespace {
 
-bool IsBlank(char32_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsBlank(char32_t c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 template <typename At>
 int ParseDecimal(qsizetype size, At at) {
@@ -46,7 +48,8 @@ int ParseLeadingInt(QStringView text) {
 }
 
 int ParseLeadingInt(QByteArrayView text) {
-    return ParseDecimal(text.size(), [&](qsizetype i) { return char32_t(static_cast<unsigned char>(text[i])); });
+    return ParseDecimal(text.size(),
+                        [&](qsizetype i) { return char32_t(static_cast<unsigned char>(text[i])); });
 }
 
 unsigned ParseLeadingHex(QByteArrayView text) {

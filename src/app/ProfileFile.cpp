@@ -17,7 +17,9 @@ struct CProfileFile::Impl {
 };
 
 namespace {
-std::string Utf8(const QString& s) { return s.toStdString(); }
+std::string Utf8(const QString& s) {
+    return s.toStdString();
+}
 } // namespace
 
 CProfileFile::CProfileFile(QString path) : m_path(std::move(path)), m_impl(std::make_unique<Impl>()) {}
@@ -93,12 +95,13 @@ QString ReadProfileString(const QString& path, const QString& section, const QSt
     return file.GetString(section, key, defaultText, maxChars);
 }
 
-int ReadProfileInt(const QString& path, const QString& section, const QString& key, const QString& defaultText,
-                   int maxChars) {
+int ReadProfileInt(const QString& path, const QString& section, const QString& key,
+                   const QString& defaultText, int maxChars) {
     return ParseLeadingInt(ReadProfileString(path, section, key, defaultText, maxChars));
 }
 
-bool WriteProfileString(const QString& path, const QString& section, const QString& key, const QString& value) {
+bool WriteProfileString(const QString& path, const QString& section, const QString& key,
+                        const QString& value) {
     CProfileFile file(path);
     file.Load();
     file.SetString(section, key, value);

@@ -51,6 +51,7 @@ private:
                                         const QString& defaultText, int maxChars = 1023);
 [[nodiscard]] int ReadProfileInt(const QString& path, const QString& section, const QString& key,
                                  const QString& defaultText, int maxChars = 1023);
-bool WriteProfileString(const QString& path, const QString& section, const QString& key, const QString& value);
+bool WriteProfileString(const QString& path, const QString& section, const QString& key,
+                        const QString& value);
 
 } // namespace quillory

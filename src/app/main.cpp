@@ -1,3 +1,5 @@
 #include "app/ui/QuilloryApp.h"
 
-int main(int argc, char** argv) { return quillory::CQuilloryApp().Run(argc, argv); }
+int main(int argc, char** argv) {
+    return quillory::CQuilloryApp().Run(argc, argv);
+}

@@ -17,8 +17,9 @@ int main(int argc, char** argv) {
         return cli.exit(e) == 0 ? 0 : 64;
     }
     if (*portString) {
-        std::cout << quillory::FormatPortString(quillory::ReadPortInfo(), quillory::ReadInstruction()).toStdString()
-                  << '\n';
+        std::cout
+            << quillory::FormatPortString(quillory::ReadPortInfo(), quillory::ReadInstruction()).toStdString()
+            << '\n';
     }
     return 0;
 }

@@ -19,7 +19,9 @@ void CCommunicationProtocol::EnumUsbClass(char* buffer, int capacity) {
     FillAtList(buffer, capacity, EnumerateUsbClassPrinters());
 }
 
-int CCommunicationProtocol::CountUsbApi() { return CountUsbApiPrinters(); }
+int CCommunicationProtocol::CountUsbApi() {
+    return CountUsbApiPrinters();
+}
 
 int CCommunicationProtocol::SearchNet(char* buffer, int mode, int capacity) {
     if (mode != 2 && mode != 3)

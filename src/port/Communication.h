@@ -12,13 +12,13 @@ namespace quillory {
 
 // Error codes carried by CommunicationException.
 enum tagCOMMUNICATIONEXCEPTION : int {
-    COMM_OPEN_FAILED = 1,      // refused, unreachable, no such device
-    COMM_BAD_PARAMETER = 2,    // the port description cannot be used
-    COMM_FAILED = 3,           // time-out, broken connection, unexpected reply
-    COMM_UNAVAILABLE = 4,      // a backend library or service is missing
-    COMM_CREATE_FILE = 5,      // a file cannot be created
-    COMM_QUEUE_BUSY = 6,       // the printer queue has a job in progress
-    COMM_ACCESS_DENIED = 8,    // no permission for the device
+    COMM_OPEN_FAILED = 1,   // refused, unreachable, no such device
+    COMM_BAD_PARAMETER = 2, // the port description cannot be used
+    COMM_FAILED = 3,        // time-out, broken connection, unexpected reply
+    COMM_UNAVAILABLE = 4,   // a backend library or service is missing
+    COMM_CREATE_FILE = 5,   // a file cannot be created
+    COMM_QUEUE_BUSY = 6,    // the printer queue has a job in progress
+    COMM_ACCESS_DENIED = 8, // no permission for the device
 };
 
 // Thrown by value, caught by const reference.

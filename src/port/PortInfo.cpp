@@ -19,7 +19,8 @@ void SetPortText(char16_t* field, std::size_t capacity, const QString& text) {
     if (capacity == 0)
         return;
     std::size_t length = std::min<std::size_t>(std::size_t(text.size()), capacity - 1);
-    if (length > 0 && length < std::size_t(text.size()) && QChar::isHighSurrogate(text.at(length - 1).unicode()))
+    if (length > 0 && length < std::size_t(text.size()) &&
+        QChar::isHighSurrogate(text.at(length - 1).unicode()))
         --length;
     std::fill(field, field + capacity, u'\0');
     std::copy_n(reinterpret_cast<const char16_t*>(text.utf16()), length, field);
@@ -31,8 +32,8 @@ QString PortText(const char16_t* field, std::size_t capacity) {
 }
 
 namespace {
-constexpr std::array<std::int32_t, 6> kFileTypeToCode{PORT_COM, PORT_LPT, PORT_USBCLASS, PORT_USBAPI, PORT_NET,
-                                                      PORT_DRIVER};
+constexpr std::array<std::int32_t, 6> kFileTypeToCode{PORT_COM,    PORT_LPT, PORT_USBCLASS,
+                                                      PORT_USBAPI, PORT_NET, PORT_DRIVER};
 } // namespace
 
 std::int32_t PortTypeFromFileType(int fileType) {
@@ -55,7 +56,9 @@ QString InstructionName(int instructionIndex) {
 
 namespace {
 // Port numbers are the digits from the fourth character on ("COM12" gives 12, "COM" gives 0).
-int NumberAfterPrefix(const QString& name) { return name.size() > 3 ? ParseLeadingInt(QStringView(name).mid(3)) : 0; }
+int NumberAfterPrefix(const QString& name) {
+    return name.size() > 3 ? ParseLeadingInt(QStringView(name).mid(3)) : 0;
+}
 } // namespace
 
 QString FormatPortString(const tagPORTINFO& info, int instructionIndex) {
@@ -86,6 +89,8 @@ QString FormatPortString(const tagPORTINFO& info, int instructionIndex) {
     }
 }
 
-bool operator==(const tagPORTINFO& a, const tagPORTINFO& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool operator==(const tagPORTINFO& a, const tagPORTINFO& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 } // namespace quillory

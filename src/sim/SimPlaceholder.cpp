@@ -1,4 +1,6 @@
 // The virtual printer lands with the communication layer.
 namespace quillory::sim {
-int SimVersion() { return 0; }
+int SimVersion() {
+    return 0;
+}
 } // namespace quillory::sim

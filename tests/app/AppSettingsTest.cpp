@@ -20,9 +20,10 @@ protected:
     QString DriverFolder() const { return env.ConfigFolder() + "/Quillory/Driver"; }
 };
 
-const QByteArray kFirstRunPortSections = "[COM]\r\nName=COM1\r\nBandate=9600\r\nDataSize=8\r\nStopBit=0\r\nParity=0\r\n"
-                                         "FlowControl=1\r\n\r\n\r\n[LPT]\r\nName=\r\n\r\n\r\n[USBClass]\r\nName=\r\n\r\n\r\n"
-                                         "[USBAPI]\r\nID=0\r\n\r\n\r\n[Net]\r\nIP=\r\nPort=0\r\n\r\n\r\n[Dirver]\r\nName=\r\n";
+const QByteArray kFirstRunPortSections =
+    "[COM]\r\nName=COM1\r\nBandate=9600\r\nDataSize=8\r\nStopBit=0\r\nParity=0\r\n"
+    "FlowControl=1\r\n\r\n\r\n[LPT]\r\nName=\r\n\r\n\r\n[USBClass]\r\nName=\r\n\r\n\r\n"
+    "[USBAPI]\r\nID=0\r\n\r\n\r\n[Net]\r\nIP=\r\nPort=0\r\n\r\n\r\n[Dirver]\r\nName=\r\n";
 
 } // namespace
 
@@ -32,7 +33,8 @@ TEST_F(AppSettingsTest, FirstRunInPortModeWritesTheWholeFileInKeyOrder) {
     EXPECT_TRUE(QFileInfo(PortFolder()).isDir());
     EXPECT_FALSE(QFileInfo::exists(DriverFolder()));
     EXPECT_EQ(ReadFileBytes(PortFolder() + "/Setting.ini"),
-              "[Main]\r\nCommMode=0\r\nLanguage=-1\r\nWizard=1\r\nInstruction=0\r\n\r\n\r\n[PortInfo]\r\ntype=0\r\n\r\n\r\n" +
+              "[Main]\r\nCommMode=0\r\nLanguage=-1\r\nWizard=1\r\nInstruction=0\r\n\r\n\r\n[PortInfo]"
+              "\r\ntype=0\r\n\r\n\r\n" +
                   kFirstRunPortSections);
 
     EXPECT_EQ(ReadWizard(), 1);

@@ -14,10 +14,10 @@ namespace {
 class FakeScreen : public IScreenTexts {
 public:
     QString caption = "built-in";
-    QMap<int, QString> texts;            // controls that take a text
-    QMap<int, QStringList> lists;        // combo boxes
-    QMap<int, int> selection;            // -1: nothing selected
-    QMap<int, QStringList> tabs;         // tab controls with their existing tabs
+    QMap<int, QString> texts;     // controls that take a text
+    QMap<int, QStringList> lists; // combo boxes
+    QMap<int, int> selection;     // -1: nothing selected
+    QMap<int, QStringList> tabs;  // tab controls with their existing tabs
     QStringList calls;
 
     void SetCaption(const QString& c) override { caption = c; }
@@ -49,7 +49,9 @@ protected:
     TempEnvironment env;
     QString file = env.Path("texts.xml");
     FakeScreen screen;
-    void Write(const QByteArray& xml) { WriteFileBytes(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + xml); }
+    void Write(const QByteArray& xml) {
+        WriteFileBytes(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + xml);
+    }
 };
 
 } // namespace
@@ -69,14 +71,15 @@ TEST_F(LanguageTextsTest, EachWalkStartsAtItsFirstElementAndRunsOverAllLaterSibl
     EXPECT_EQ(screen.texts[1], "OK");
     EXPECT_EQ(screen.texts[11], "after");
     // The combo box is visited by the Button and Static walks first (empty text), then filled.
-    EXPECT_EQ(screen.calls,
-              QStringList({"text 1", "text 5", "text 11", "text 10", "text 1", "text 5", "text 11", "list 5"}));
+    EXPECT_EQ(screen.calls, QStringList({"text 1", "text 5", "text 11", "text 10", "text 1", "text 5",
+                                         "text 11", "list 5"}));
     EXPECT_EQ(screen.lists[5], QStringList({"a", "b"}));
     EXPECT_EQ(screen.selection[5], 1);
 }
 
 TEST_F(LanguageTextsTest, OnlyTheFirstScreenElementCounts) {
-    Write(R"(<Dlg><Button ID="1" text="first"/></Dlg><Dlg title="second"><Button ID="1" text="second"/></Dlg>)");
+    Write(
+        R"(<Dlg><Button ID="1" text="first"/></Dlg><Dlg title="second"><Button ID="1" text="second"/></Dlg>)");
     screen.texts = {{1, ""}};
     ApplyScreenTextsFromFile(file, "Dlg", screen);
     EXPECT_EQ(screen.texts[1], "first");

@@ -38,8 +38,9 @@ TEST_F(ProfileFileTest, WritesUpdateInPlaceAndAppendNewKeysToTheirSection) {
     ASSERT_TRUE(WriteProfileString(path, "ONE", "A", "10"));
     ASSERT_TRUE(WriteProfileString(path, "One", "new", "4"));
     ASSERT_TRUE(WriteProfileString(path, "Three", "d", "5"));
-    EXPECT_EQ(ReadFileBytes(path), QByteArray("[One]\r\na=10\r\nb=2\r\nnew=4\r\n\r\n\r\n[Two]\r\nc=3\r\n\r\n\r\n"
-                                              "[Three]\r\nd=5\r\n"));
+    EXPECT_EQ(ReadFileBytes(path),
+              QByteArray("[One]\r\na=10\r\nb=2\r\nnew=4\r\n\r\n\r\n[Two]\r\nc=3\r\n\r\n\r\n"
+                         "[Three]\r\nd=5\r\n"));
 }
 
 TEST_F(ProfileFileTest, EveryLineEndsInCrLf) {

@@ -32,7 +32,9 @@ TEST(PortInfo, TextFieldsAreUtf16AndCutToFit) {
     SetPortText(info.comName, "COM3");
     const auto* bytes = reinterpret_cast<const unsigned char*>(&info);
     // Little-endian UTF-16 at offset 4.
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(bytes + 4), 10), QByteArray("C\0O\0M\0" "3\0\0\0", 10));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(bytes + 4), 10), QByteArray("C\0O\0M\0"
+                                                                                   "3\0\0\0",
+                                                                                   10));
 
     SetPortText(info.comName, QString(25, 'x'));
     EXPECT_EQ(PortText(info.comName), QString(19, 'x'));

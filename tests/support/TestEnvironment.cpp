@@ -12,7 +12,8 @@
 namespace quillory::test {
 namespace {
 
-const char* const kVariables[4] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR", "QUILLORY_EEPBAK_DIR"};
+const char* const kVariables[4] = {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR",
+                                   "QUILLORY_EEPBAK_DIR"};
 
 void CopyFolder(const QString& from, const QString& to) {
     QDir().mkpath(to);
@@ -28,7 +29,9 @@ void CopyFolder(const QString& from, const QString& to) {
 
 } // namespace
 
-QString BuildProgramFolder() { return QStringLiteral(QUILLORY_TEST_PROGRAM_DIR); }
+QString BuildProgramFolder() {
+    return QStringLiteral(QUILLORY_TEST_PROGRAM_DIR);
+}
 
 TempEnvironment::TempEnvironment() {
     if (!m_dir.isValid())

@@ -23,7 +23,8 @@ public:
         if (!m_socket.waitForConnected(kConnectTimeoutMs)) {
             const QString why = m_socket.errorString();
             m_socket.abort();
-            throw CommunicationException(COMM_OPEN_FAILED, QStringLiteral("%1:%2: %3").arg(address).arg(info.netPort).arg(why));
+            throw CommunicationException(COMM_OPEN_FAILED,
+                                         QStringLiteral("%1:%2: %3").arg(address).arg(info.netPort).arg(why));
         }
         m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     }
@@ -107,7 +108,8 @@ private:
 class InvalidBackend final : public CCommunicationProtocol {
 public:
     void Open(tagPORTINFO info) override {
-        throw CommunicationException(COMM_BAD_PARAMETER, QStringLiteral("unknown port type %1").arg(info.portType));
+        throw CommunicationException(COMM_BAD_PARAMETER,
+                                     QStringLiteral("unknown port type %1").arg(info.portType));
     }
     void Read(std::uint8_t*, int, int* count) override {
         if (count)
@@ -125,7 +127,11 @@ public:
 
 } // namespace
 
-std::unique_ptr<CCommunicationProtocol> MakeNetBackend() { return std::make_unique<NetBackend>(); }
-std::unique_ptr<CCommunicationProtocol> MakeInvalidBackend() { return std::make_unique<InvalidBackend>(); }
+std::unique_ptr<CCommunicationProtocol> MakeNetBackend() {
+    return std::make_unique<NetBackend>();
+}
+std::unique_ptr<CCommunicationProtocol> MakeInvalidBackend() {
+    return std::make_unique<InvalidBackend>();
+}
 
 } // namespace quillory

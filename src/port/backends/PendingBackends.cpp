@@ -21,13 +21,29 @@ public:
 };
 } // namespace
 
-std::unique_ptr<CCommunicationProtocol> MakeSerialBackend() { return std::make_unique<PendingBackend>(); }
-std::unique_ptr<CCommunicationProtocol> MakeParallelBackend() { return std::make_unique<PendingBackend>(); }
-std::unique_ptr<CCommunicationProtocol> MakeUsbClassBackend() { return std::make_unique<PendingBackend>(); }
-std::unique_ptr<CCommunicationProtocol> MakeUsbApiBackend() { return std::make_unique<PendingBackend>(); }
-std::unique_ptr<CCommunicationProtocol> MakeDriverBackend() { return std::make_unique<PendingBackend>(); }
-QStringList EnumerateUsbClassPrinters() { return {}; }
-int CountUsbApiPrinters() { return 0; }
-QStringList SearchNetworkPrinters(int) { return {}; }
+std::unique_ptr<CCommunicationProtocol> MakeSerialBackend() {
+    return std::make_unique<PendingBackend>();
+}
+std::unique_ptr<CCommunicationProtocol> MakeParallelBackend() {
+    return std::make_unique<PendingBackend>();
+}
+std::unique_ptr<CCommunicationProtocol> MakeUsbClassBackend() {
+    return std::make_unique<PendingBackend>();
+}
+std::unique_ptr<CCommunicationProtocol> MakeUsbApiBackend() {
+    return std::make_unique<PendingBackend>();
+}
+std::unique_ptr<CCommunicationProtocol> MakeDriverBackend() {
+    return std::make_unique<PendingBackend>();
+}
+QStringList EnumerateUsbClassPrinters() {
+    return {};
+}
+int CountUsbApiPrinters() {
+    return 0;
+}
+QStringList SearchNetworkPrinters(int) {
+    return {};
+}
 
 } // namespace quillory
