@@ -68,15 +68,8 @@ std::unique_ptr<CCommunicationProtocol> CreateBackend(const tagPORTINFO& info) {
 
 CCommunicationFactory::CCommunicationFactory() = default;
 
-CCommunicationFactory::~CCommunicationFactory() {
-    if (m_connection) {
-        try {
-            m_connection->Close();
-        } catch (const CommunicationException&) {
-            // The port is released by the backend's destructor all the same.
-        }
-    }
-}
+// The connection's own destructor releases its port; closing is the caller's step.
+CCommunicationFactory::~CCommunicationFactory() = default;
 
 CCommunicationProtocol* CCommunicationFactory::CreateFacory(tagPORTINFO info) {
     Maker maker;
@@ -97,6 +90,12 @@ void CCommunicationFactory::SetConnectionMaker(Maker maker) {
 
 CConnectionScope::CConnectionScope(const tagPORTINFO& info) : m_connection(m_factory.CreateFacory(info)) {}
 
-CConnectionScope::~CConnectionScope() = default;
+CConnectionScope::~CConnectionScope() {
+    try {
+        m_connection->Close();
+    } catch (const CommunicationException&) {
+        // Released by the connection's destructor all the same.
+    }
+}
 
 } // namespace quillory

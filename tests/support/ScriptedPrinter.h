@@ -1,0 +1,58 @@
+#pragma once
+
+#include "port/Communication.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMutex>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace quillory::test {
+
+// Replaces every connection the factory makes with an in-memory one for the life of the object.
+// Each write is logged and handed to the responder, whose answer is queued for the next reads;
+// a read takes at most its capacity from the queue (nothing queued: a read of 0 bytes).
+class ScriptedPrinter {
+public:
+    using Responder = std::function<QByteArray(const QByteArray& written)>;
+
+    explicit ScriptedPrinter(Responder responder = {});
+    ~ScriptedPrinter();
+    ScriptedPrinter(const ScriptedPrinter&) = delete;
+    ScriptedPrinter& operator=(const ScriptedPrinter&) = delete;
+
+    // Every call in order: "open", "timeouts R W", "write N", "read CAP -> N", "close".
+    [[nodiscard]] QStringList Events() const;
+    // Every write as its own chunk, and all of them joined.
+    [[nodiscard]] QList<QByteArray> Writes() const;
+    [[nodiscard]] QByteArray Written() const;
+    [[nodiscard]] int Connections() const;
+    [[nodiscard]] int ReadCalls() const;
+    void Clear();
+
+    // Bytes waiting before the first write (to be drained).
+    void QueueReply(const QByteArray& bytes);
+    // Faults: Open throws this code; the N-th write (1-based) throws code 3.
+    void FailOpen(int code) { m_state->failOpen = code; }
+    void FailOnWrite(int n) { m_state->failOnWrite = n; }
+
+    struct State {
+        mutable QMutex mutex;
+        Responder responder;
+        QByteArray pending;
+        QStringList events;
+        QList<QByteArray> writes;
+        int connections = 0;
+        int readCalls = 0;
+        int failOpen = 0;
+        int failOnWrite = 0;
+    };
+
+private:
+    std::shared_ptr<State> m_state;
+};
+
+} // namespace quillory::test
