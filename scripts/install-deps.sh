@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
     cmake ninja-build g++ pkg-config ccache git clang-format
-    qt6-base-dev qt6-serialport-dev qt6-qpa-plugins
+    qt6-base-dev qt6-serialport-dev qt6-qpa-plugins qt6-image-formats-plugins
     libqscintilla2-qt6-dev libtinyxml2-dev libsimpleini-dev
     libcups2-dev cups cups-client
     libusb-1.0-0-dev libcli11-dev
