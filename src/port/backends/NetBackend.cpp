@@ -9,8 +9,6 @@ namespace {
 
 // How long the connection attempt may take; the exchange time-outs are set only after Open.
 constexpr int kConnectTimeoutMs = 3000;
-// After the first byte of a reply, bytes that follow within this gap belong to the same read.
-constexpr int kInterByteGapMs = 5;
 
 class NetBackend final : public CCommunicationProtocol {
 public:
@@ -101,8 +99,8 @@ private:
     }
 
     QTcpSocket m_socket;
-    int m_readTimeout = 1000;
-    int m_writeTimeout = 5000;
+    int m_readTimeout = kDefaultReadTimeoutMs;
+    int m_writeTimeout = kDefaultWriteTimeoutMs;
 };
 
 class InvalidBackend final : public CCommunicationProtocol {
