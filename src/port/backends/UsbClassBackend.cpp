@@ -1,7 +1,6 @@
 #include "port/backends/Backends.h"
 #include "port/backends/FdPort.h"
 
-#include <QCollator>
 #include <QDir>
 #include <QFile>
 
@@ -32,9 +31,11 @@ QList<UsbClassPrinter> ScanUsbClassPrinters() {
     QDir classDir(sysfs + QStringLiteral("/class/usbmisc"));
     QStringList entries =
         classDir.entryList({QStringLiteral("lp*")}, QDir::Dirs | QDir::System | QDir::NoDotAndDotDot);
-    QCollator numeric;
-    numeric.setNumericMode(true);
-    std::sort(entries.begin(), entries.end(), numeric);
+    // lp2 before lp10: by minor number.
+    const auto minor = [](const QString& entry) { return entry.mid(2).toUInt(); };
+    std::sort(entries.begin(), entries.end(), [&](const QString& a, const QString& b) {
+        return minor(a) != minor(b) ? minor(a) < minor(b) : a < b;
+    });
 
     QList<UsbClassPrinter> printers;
     for (const QString& entry : entries) {
