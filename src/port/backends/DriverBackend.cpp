@@ -77,6 +77,27 @@ HttpConnection ConnectToPrintService() {
     return HttpConnection(http);
 }
 
+// Create-Job on the named local queue; the job id, 0 on failure (cupsLastError tells why).
+// Asked of the service directly: the library's own lookup of a name it does not know would go
+// browsing the network for it.
+int CreateJob(http_t* http, const QByteArray& queue) {
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
+                     "/printers/%s", queue.constData());
+    ipp_t* request = ippNewRequest(IPP_OP_CREATE_JOB);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, "Quillory");
+    ipp_t* response = cupsDoRequest(http, request, (QByteArray("/printers/") + queue).constData());
+    int jobId = 0;
+    if (response && cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE) {
+        if (ipp_attribute_t* id = ippFindAttribute(response, "job-id", IPP_TAG_INTEGER))
+            jobId = ippGetInteger(id, 0);
+    }
+    ippDelete(response);
+    return jobId;
+}
+
 // One raw job per connection: Open creates it, Write streams into it, Close hands it to the
 // queue. A job whose stream failed or that received nothing is cancelled, so the printer never
 // gets half a job or an empty one.
@@ -97,7 +118,7 @@ public:
         Close();
         m_queue = queue.toUtf8();
         m_http = ConnectToPrintService();
-        m_jobId = cupsCreateJob(m_http.get(), m_queue.constData(), "Quillory", 0, nullptr);
+        m_jobId = CreateJob(m_http.get(), m_queue);
         if (m_jobId <= 0) {
             m_http.reset();
             m_jobId = 0;
