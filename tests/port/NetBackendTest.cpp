@@ -177,3 +177,20 @@ TEST(NetBackend, OpenFailuresCarryTheirCodes) {
     EXPECT_EQ(CodeOf([&] { port->Open(NetInfo("127.0.0.1", 70000)); }), COMM_BAD_PARAMETER);
     EXPECT_EQ(CodeOf([&] { ReadOnce(*port); }), COMM_FAILED); // not open
 }
+
+TEST(NetBackend, ReopeningStartsWithoutTheLastPeersLeftovers) {
+    LoopbackPeer stale([](int fd) { LoopbackPeer::Send(fd, "stale reply"); });
+    auto port = MakeNetBackend();
+    port->Open(NetInfo("127.0.0.1", stale.Port()));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // the reply arrives, the peer hangs up
+
+    LoopbackPeer fresh([](int fd) {
+        LoopbackPeer::Receive(fd, 1);
+        LoopbackPeer::Send(fd, "fresh");
+        LoopbackPeer::Receive(fd, 1);
+    });
+    port->Open(NetInfo("127.0.0.1", fresh.Port()));
+    port->SetTimeouts(1000, 1000);
+    WriteAll(*port, "?");
+    EXPECT_EQ(ReadOnce(*port), QByteArray("fresh"));
+}

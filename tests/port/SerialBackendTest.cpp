@@ -80,22 +80,6 @@ TEST(SerialSettings, ImpossibleSettingsAreRefusedWithAReason) {
     }
 }
 
-TEST(SerialSettings, ChoicesMapToLineSettings) {
-    const auto result = SerialLineSettingsOf(SerialInfo("ttyS0", 19200, 7, 2, 3, 2));
-    ASSERT_TRUE(std::holds_alternative<SerialLineSettings>(result));
-    const auto& settings = std::get<SerialLineSettings>(result);
-    EXPECT_EQ(settings.baudRate, 19200);
-    EXPECT_EQ(settings.dataBits, QSerialPort::Data7);
-    EXPECT_EQ(settings.stopBits, QSerialPort::TwoStop);
-    EXPECT_EQ(settings.parity, QSerialPort::MarkParity);
-    EXPECT_EQ(settings.flowControl, QSerialPort::SoftwareControl);
-    const auto odd = std::get<SerialLineSettings>(SerialLineSettingsOf(SerialInfo("x", 9600, 8, 0, 1, 1)));
-    EXPECT_EQ(odd.parity, QSerialPort::OddParity);
-    EXPECT_EQ(odd.flowControl, QSerialPort::HardwareControl);
-    EXPECT_EQ(std::get<SerialLineSettings>(SerialLineSettingsOf(SerialInfo("x", 9600, 8, 0, 4, 0))).parity,
-              QSerialPort::SpaceParity);
-}
-
 TEST_P(SerialLines, ExchangesBytesAndSetsTheLine) {
     const LineRow row = GetParam();
     PtyPair pty;

@@ -18,6 +18,8 @@ namespace quillory {
 [[nodiscard]] std::unique_ptr<CCommunicationProtocol> MakeParallelBackend();
 [[nodiscard]] std::unique_ptr<CCommunicationProtocol> MakeUsbClassBackend();
 [[nodiscard]] std::unique_ptr<CCommunicationProtocol> MakeUsbApiBackend();
+// DRIVER: Open starts one raw job, Write appends, Close hands the job to the queue and throws
+// (code 3) when that fails. A job whose stream failed or that received nothing is cancelled.
 [[nodiscard]] std::unique_ptr<CCommunicationProtocol> MakeDriverBackend();
 [[nodiscard]] std::unique_ptr<CCommunicationProtocol> MakeNetBackend();
 // A connection for a description of no known kind: Open fails with code 2.
