@@ -193,4 +193,5 @@ TEST(NetBackend, ReopeningStartsWithoutTheLastPeersLeftovers) {
     port->SetTimeouts(1000, 1000);
     WriteAll(*port, "?");
     EXPECT_EQ(ReadOnce(*port), QByteArray("fresh"));
+    port->Close(); // before the peer, which waits for it to hang up
 }
