@@ -9,8 +9,6 @@ namespace {
 
 // How long the connection attempt may take; the exchange time-outs are set only after Open.
 constexpr int kConnectTimeoutMs = 3000;
-// After the first byte of a reply, bytes that follow within this gap belong to the same read.
-constexpr int kInterByteGapMs = 5;
 
 class NetBackend final : public CCommunicationProtocol {
 public:
@@ -61,6 +59,8 @@ public:
         RequireOpen();
         if (length <= 0)
             return;
+        if (!data)
+            throw CommunicationException(COMM_BAD_PARAMETER, QStringLiteral("no data to write"));
         const char* bytes = reinterpret_cast<const char*>(data);
         qint64 queued = 0;
         while (queued < length) {
@@ -86,11 +86,12 @@ public:
     }
 
     void Close() override {
-        if (m_socket.state() == QAbstractSocket::UnconnectedState)
-            return;
-        m_socket.disconnectFromHost();
-        if (m_socket.state() != QAbstractSocket::UnconnectedState)
-            m_socket.waitForDisconnected(1000);
+        if (m_socket.state() == QAbstractSocket::ConnectedState) {
+            m_socket.disconnectFromHost(); // lets queued bytes go out first
+            if (m_socket.state() != QAbstractSocket::UnconnectedState)
+                m_socket.waitForDisconnected(1000);
+        }
+        // Also drops what a peer that hung up left unread, so a new Open starts clean.
         m_socket.abort();
     }
 
@@ -101,8 +102,8 @@ private:
     }
 
     QTcpSocket m_socket;
-    int m_readTimeout = 1000;
-    int m_writeTimeout = 5000;
+    int m_readTimeout = kDefaultReadTimeoutMs;
+    int m_writeTimeout = kDefaultWriteTimeoutMs;
 };
 
 class InvalidBackend final : public CCommunicationProtocol {
@@ -114,12 +115,14 @@ public:
     void Read(std::uint8_t*, int, int* count) override {
         if (count)
             *count = 0;
-        throw CommunicationException(COMM_BAD_PARAMETER);
+        throw CommunicationException(COMM_BAD_PARAMETER,
+                                     QStringLiteral("the port description names no known port type"));
     }
     void Write(const std::uint8_t*, int, int* count) override {
         if (count)
             *count = 0;
-        throw CommunicationException(COMM_BAD_PARAMETER);
+        throw CommunicationException(COMM_BAD_PARAMETER,
+                                     QStringLiteral("the port description names no known port type"));
     }
     void SetTimeouts(int, int) override {}
     void Close() override {}
