@@ -17,7 +17,6 @@ constexpr int kCaptionPointSize = 8;
 } // namespace
 
 CIphoneButton::CIphoneButton(QWidget* parent) : QAbstractButton(parent) {
-    setAttribute(Qt::WA_Hover, false);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
@@ -90,6 +89,9 @@ void CIphoneButton::paintEvent(QPaintEvent*) {
     if (text().isEmpty())
         return;
     painter.setPen(Qt::white);
+    // Still white, but a disabled button's caption recedes like its picture.
+    if (!isEnabled())
+        painter.setOpacity(0.55);
     const int top = m_captionHigh ? kCaptionTopHigh : kCaptionTopLow;
     const QRect box(2, top, width() - 4, height() - top);
     // Faces wider than the one the pictures were laid out for get a narrower cut or a point
