@@ -287,22 +287,20 @@ void CQuilloryDlg::OnLcdLogo() {
 }
 
 void CQuilloryDlg::OnFontTool() {
-    tagPORTINFO port = MakePortInfo(0);
-    StartSiblingTool(SiblingTool::FontTool, FormatPortString(ReadPortInfo(port), ReadInstruction()));
+    // A tool that cannot be started is not reported: it is simply not installed here.
+    StartSiblingTool(SiblingTool::FontTool, FormatPortString(ReadPortInfo(), ReadInstruction()));
     RestoreHighlights();
 }
 
 void CQuilloryDlg::OnStatusTool() {
-    tagPORTINFO port = MakePortInfo(0);
-    StartSiblingTool(SiblingTool::StatusTool, FormatPortString(ReadPortInfo(port), ReadInstruction()));
+    StartSiblingTool(SiblingTool::StatusTool, FormatPortString(ReadPortInfo(), ReadInstruction()));
     RestoreHighlights();
 }
 
 void CQuilloryDlg::OnUpgrade() {
-    tagPORTINFO port = MakePortInfo(0);
-    ReadPortInfo(port);
     if (m_parts.makeDownload) {
-        if (const std::unique_ptr<QDialog> dialog = m_parts.makeDownload(ReadLanguage(), port, this))
+        if (const std::unique_ptr<QDialog> dialog =
+                m_parts.makeDownload(ReadLanguage(), ReadPortInfo(), this))
             dialog->exec();
     }
     RestoreHighlights();
