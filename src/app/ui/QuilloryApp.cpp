@@ -3,13 +3,63 @@
 #include "app/AppSettings.h"
 #include "app/SingleInstance.h"
 #include "app/ui/QuilloryDlg.h"
+#include "app/ui/SkinFiles.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
+#include <QStyleFactory>
+
+#include <cstdio>
 
 namespace quillory {
+namespace {
+
+// Exit status for a command line that cannot be understood.
+constexpr int kUsageError = 64;
+
+QStringList Arguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+} // namespace
+
+CQuilloryApp::Options CQuilloryApp::ParseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Configuration and service tool for thermal label printers"));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    Options options;
+    if (!parser.parse(arguments)) {
+        options.error = parser.errorText();
+    } else if (!parser.positionalArguments().isEmpty()) {
+        options.error = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().constFirst();
+    }
+    options.showHelp = parser.isSet(help);
+    options.showVersion = parser.isSet(version);
+    options.helpText = parser.helpText();
+    return options;
+}
 
 int CQuilloryApp::Run(int argc, char** argv) {
+    const Options options = ParseCommandLine(Arguments(argc, argv));
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "quillory: %s\n", qPrintable(options.error));
+        return kUsageError;
+    }
+    if (options.showHelp) {
+        std::fputs(qPrintable(options.helpText), stdout);
+        return 0;
+    }
+    if (options.showVersion) {
+        std::printf("Quillory %s\n", QUILLORY_VERSION);
+        return 0;
+    }
+
     // The lock comes first: a second copy must not even open a display connection.
     CSingleInstanceLock instance;
     if (!instance.TryLock())
@@ -18,9 +68,15 @@ int CQuilloryApp::Run(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
+    // One look everywhere, whatever the desktop's own theme, so the dialogs match the skins.
+    if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion")))
+        QApplication::setStyle(style);
 
     InitUserSettings();
+    QApplication::setWindowIcon(QIcon(SkinFile(QStringLiteral("Quillory.png"))));
 
+    // The main window posts the wizard itself when the settings ask for it; closing the window
+    // ends the program.
     CQuilloryDlg window;
     window.show();
     return QApplication::exec();

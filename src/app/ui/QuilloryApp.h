@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 namespace quillory {
 
 // Start-up and shut-down of the desktop program.
@@ -7,6 +9,16 @@ class CQuilloryApp {
 public:
     // Runs the program; returns the process exit status. A second copy returns 0 at once.
     int Run(int argc, char** argv);
+
+    // What the command line asks for. New options get a field here, a declaration in
+    // ParseCommandLine and their effect in Run.
+    struct Options {
+        bool showHelp = false;
+        bool showVersion = false;
+        QString error; // a usage error, shown instead of starting
+        QString helpText;
+    };
+    [[nodiscard]] static Options ParseCommandLine(const QStringList& arguments);
 };
 
 } // namespace quillory

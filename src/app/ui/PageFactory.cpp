@@ -1,0 +1,82 @@
+#include "app/ui/PageFactory.h"
+
+#include "app/ui/InstructionHostPage.h"
+
+#include <array>
+
+namespace quillory {
+namespace {
+
+using PageMaker = CPage* (*)(QWidget* parent);
+using ScreenMaker = CScreenBase* (*)(QWidget* parent);
+
+template <typename T>
+CPage* MakePage(QWidget* parent) {
+    return new T(parent);
+}
+
+template <typename T>
+CScreenBase* MakeScreen(QWidget* parent) {
+    return new T(parent);
+}
+
+// One line per page slot, in PageIndex order; nullptr leaves the slot empty.
+constexpr std::array<PageMaker, kPageCount> kPages{
+    nullptr,                   // PAGE_PORT             CCommunicationSettingDlg
+    &MakePage<CPrinterSetDlg>, // PAGE_PRINTER_SETTINGS
+    nullptr,                   // PAGE_TOOLS            CToolsDlg
+    nullptr,                   // PAGE_NETWORK          CNetworkDlg
+    nullptr,                   // PAGE_DEBUG            CDebugDlg
+    &MakePage<CSettingEEPDlg>, // PAGE_EEPROM
+    nullptr,                   // PAGE_LOGO             CLogoEditDlg
+};
+
+// One line per command-language index: 0 VKLZ, 1 VKLE, 2 VKLT, 3 VKLA, 4 VKLC.
+constexpr std::array<ScreenMaker, 5> kPrinterSetScreens{
+    nullptr, // CVKLZPrinterSetDlg
+    nullptr, // CVKLEPrinterSetDlg
+    nullptr, // CVKLTPrinterSetDlg
+    nullptr, // CVKLAPrinterSetDlg
+    nullptr, // CVKLCPrinterSetDlg
+};
+
+constexpr std::array<ScreenMaker, 5> kEepromScreens{
+    nullptr, // CVKLZEEPDlg
+    nullptr, // CVKLEEEPDlg
+    nullptr, // CVKLTEEPDlg
+    nullptr, // CVKLAEEPDLg
+    nullptr, // CVKLCEEPDlg
+};
+
+template <std::size_t N>
+CScreenBase* MakeFrom(const std::array<ScreenMaker, N>& table, int index, QWidget* parent) {
+    if (index < 0 || std::size_t(index) >= N || !table[std::size_t(index)])
+        return nullptr;
+    return table[std::size_t(index)](parent);
+}
+
+} // namespace
+
+CPage* CreatePage(int index, QWidget* parent) {
+    if (index >= 0 && index < kPageCount && kPages[std::size_t(index)])
+        return kPages[std::size_t(index)](parent);
+    return new CPage(nullptr, parent);
+}
+
+CScreenBase* CreatePrinterSetScreen(int instruction, QWidget* parent) {
+    return MakeFrom(kPrinterSetScreens, instruction, parent);
+}
+
+CScreenBase* CreateEepromScreen(int instruction, QWidget* parent) {
+    return MakeFrom(kEepromScreens, instruction, parent);
+}
+
+std::unique_ptr<QDialog> CreateWizardDialog(QWidget*) {
+    return nullptr; // CWizardDlg
+}
+
+std::unique_ptr<QDialog> CreateDownloadDialog(int, const tagPORTINFO&, QWidget*) {
+    return nullptr; // CDownLoadDlg(language, port, parent)
+}
+
+} // namespace quillory

@@ -1,0 +1,17 @@
+#include "app/ui/QuilloryApp.h"
+
+#include <gtest/gtest.h>
+
+using namespace quillory;
+
+TEST(StartOptions, TheCommandLineIsReadBeforeAnythingStarts) {
+    const auto plain = CQuilloryApp::ParseCommandLine({"quillory"});
+    EXPECT_TRUE(plain.error.isEmpty());
+    EXPECT_FALSE(plain.showHelp);
+    EXPECT_FALSE(plain.showVersion);
+
+    EXPECT_TRUE(CQuilloryApp::ParseCommandLine({"quillory", "--version"}).showVersion);
+    EXPECT_TRUE(CQuilloryApp::ParseCommandLine({"quillory", "--help"}).showHelp);
+    EXPECT_FALSE(CQuilloryApp::ParseCommandLine({"quillory", "--no-such-option"}).error.isEmpty());
+    EXPECT_FALSE(CQuilloryApp::ParseCommandLine({"quillory", "stray"}).error.isEmpty());
+}
