@@ -1,0 +1,61 @@
+#include "sim/LanguageParser.h"
+
+namespace quillory::sim {
+
+std::unique_ptr<LanguageParser> MakeLanguageParser(int instructionIndex) {
+    switch (instructionIndex) {
+    case SIM_VKLE:
+        return MakeVkleParser();
+    case SIM_VKLT:
+        return MakeVkltParser();
+    case SIM_VKLA:
+        return MakeVklaParser();
+    case SIM_VKLC:
+        return MakeVklcParser();
+    default:
+        return MakeVklzParser();
+    }
+}
+
+std::optional<Line> TakeLine(QByteArrayView data, bool atEnd) {
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        if (data[i] == '\r' || data[i] == '\n')
+            return Line{data.first(i), i};
+    }
+    if (atEnd || data.size() > kMaxCommandBytes)
+        return Line{data, data.size()};
+    return std::nullopt;
+}
+
+QList<QByteArrayView> SplitView(QByteArrayView text, char separator) {
+    QList<QByteArrayView> parts;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i == text.size() || text[i] == separator) {
+            parts.append(text.sliced(start, i - start));
+            start = i + 1;
+        }
+    }
+    return parts;
+}
+
+QList<QByteArrayView> Words(QByteArrayView text) {
+    QList<QByteArrayView> words;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        const qsizetype start = i;
+        while (i < text.size() && text[i] != ' ' && text[i] != '\t')
+            ++i;
+        if (i > start)
+            words.append(text.sliced(start, i - start));
+    }
+    return words;
+}
+
+void SetPaperLength(PrinterModel& model, int continuousAddress, int labelAddress, std::uint16_t length) {
+    model.SetWord(model.Bits(0x1C, 0, 2) == 0 ? continuousAddress : labelAddress, length);
+}
+
+} // namespace quillory::sim

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "sim/PrinterModel.h"
+
+#include <QByteArrayView>
+#include <QList>
+
+#include <memory>
+#include <optional>
+
+namespace quillory::sim {
+
+using Replies = QList<QByteArray>;
+
+// The longest command the printer waits for; an unfinished "command" beyond this is taken as data.
+inline constexpr qsizetype kMaxCommandBytes = 4096;
+
+// One command language's own commands (the ~WN extension commands and the network frames are
+// handled before a language sees the bytes).
+class LanguageParser {
+public:
+    virtual ~LanguageParser() = default;
+    // Interprets the command at the start of data (a command boundary). Returns the number of bytes
+    // taken, 0 when the command is not complete yet. With atEnd no more bytes will come: whatever
+    // is there is taken as it stands, so the result is never 0 for non-empty data.
+    virtual qsizetype Parse(QByteArrayView data, bool atEnd, PrinterModel& model, Replies& replies) = 0;
+};
+
+[[nodiscard]] std::unique_ptr<LanguageParser> MakeLanguageParser(int instructionIndex);
+[[nodiscard]] std::unique_ptr<LanguageParser> MakeVklzParser();
+[[nodiscard]] std::unique_ptr<LanguageParser> MakeVkleParser();
+[[nodiscard]] std::unique_ptr<LanguageParser> MakeVkltParser();
+[[nodiscard]] std::unique_ptr<LanguageParser> MakeVklaParser();
+[[nodiscard]] std::unique_ptr<LanguageParser> MakeVklcParser();
+
+// The text before the first CR or LF of data (the line end itself is left for the stream to skip).
+// Nothing when no line end came yet; an overlong or final unfinished line is taken whole.
+struct Line {
+    QByteArrayView text;
+    qsizetype consumed = 0;
+};
+[[nodiscard]] std::optional<Line> TakeLine(QByteArrayView data, bool atEnd);
+
+// Splits at every separator (empty parts kept).
+[[nodiscard]] QList<QByteArrayView> SplitView(QByteArrayView text, char separator);
+// Splits at runs of blanks (no empty parts).
+[[nodiscard]] QList<QByteArrayView> Words(QByteArrayView text);
+
+// Writes a length into the EEPROM word that the language reads it from, by the paper type in 1C.
+void SetPaperLength(PrinterModel& model, int continuousAddress, int labelAddress, std::uint16_t length);
+
+} // namespace quillory::sim
