@@ -100,10 +100,22 @@ void PtyPort::HangUp() {
     m_readNotifier->setEnabled(false);
     m_writeNotifier->setEnabled(false);
     m_outgoing.clear();
-    tcflush(m_master, TCOFLUSH); // replies nobody read must not greet the next client
+    DiscardUnread();
     MakeRaw();
     emit ClientGone();
     m_watch->start();
+}
+
+void PtyPort::DiscardUnread() {
+    // Replies the last client left unread wait in the slave's input queue (and in the master's
+    // output) and must not greet the next client. Opening the slave for a moment reaches them.
+    tcflush(m_master, TCOFLUSH);
+    const int slave =
+        ::open(m_slavePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave >= 0) {
+        tcflush(slave, TCIFLUSH);
+        ::close(slave);
+    }
 }
 
 void PtyPort::CheckForClient() {

@@ -34,6 +34,7 @@ signals:
 private:
     void ReadAvailable();
     void HangUp();
+    void DiscardUnread();
     void CheckForClient();
     void Flush();
     void MakeRaw();
