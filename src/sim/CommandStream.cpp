@@ -16,8 +16,11 @@ constexpr qsizetype kMaxLogoBytes = 65536;
 // The network words: address, mask and gateway, two words each, high byte first.
 constexpr int kNetworkFirstWord = 0x3B;
 
+// A name text, and an extension command without a closing '~', end at any of these.
+constexpr QByteArrayView kTextEnds("~\r\n\0", 4);
+
 bool IsTextEnd(char c) {
-    return c == '~' || c == '\r' || c == '\n' || c == '\0';
+    return kTextEnds.contains(c);
 }
 
 // True when data is a proper beginning of what (so the decision needs more bytes).
@@ -86,9 +89,7 @@ qsizetype CommandStream::Step(QByteArrayView data, bool atEnd, PrinterModel& mod
         return n;
     }
     if (m_iniKey != -2) {
-        qsizetype n = 0;
-        while (n < data.size() && !IsTextEnd(data[n]))
-            ++n;
+        const qsizetype n = FindFirstOf(data, kTextEnds);
         model.AppendIniText(m_iniKey, data.first(n));
         if (n < data.size())
             m_iniKey = -2;
@@ -140,15 +141,14 @@ qsizetype CommandStream::Extension(QByteArrayView data, bool atEnd, PrinterModel
     if (!atEnd && IsProperPrefixOf(body, kIniWritePrefix))
         return 0;
 
-    qsizetype end = 0;
-    while (end < body.size() && !IsTextEnd(body[end]))
-        ++end;
+    const qsizetype searched = std::min(body.size(), kMaxExtensionBytes);
+    const qsizetype end = FindFirstOf(body.first(searched), kTextEnds);
     const QByteArrayView command = body.first(end);
-    if (end == body.size()) {
-        // The end-of-file command carries no terminator of its own.
-        if (command == kCommunicateReset || atEnd || end >= kMaxExtensionBytes) {
+    if (end == searched) {
+        // The end-of-file command carries no terminator of its own; an overlong one is data.
+        if (command == kCommunicateReset || atEnd || end == kMaxExtensionBytes) {
             RunExtension(command, model, replies);
-            return data.size();
+            return kExtensionPrefix.size() + end;
         }
         return 0;
     }

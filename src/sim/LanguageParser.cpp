@@ -1,5 +1,7 @@
 #include "sim/LanguageParser.h"
 
+#include <cstring>
+
 namespace quillory::sim {
 
 std::unique_ptr<LanguageParser> MakeLanguageParser(int instructionIndex) {
@@ -17,11 +19,18 @@ std::unique_ptr<LanguageParser> MakeLanguageParser(int instructionIndex) {
     }
 }
 
-std::optional<Line> TakeLine(QByteArrayView data, bool atEnd) {
-    for (qsizetype i = 0; i < data.size(); ++i) {
-        if (data[i] == '\r' || data[i] == '\n')
-            return Line{data.first(i), i};
+qsizetype FindFirstOf(QByteArrayView data, QByteArrayView chars) {
+    qsizetype end = data.size();
+    for (const char c : chars) {
+        if (const void* hit = std::memchr(data.data(), c, std::size_t(end)))
+            end = static_cast<const char*>(hit) - data.data();
     }
+    return end;
+}
+
+std::optional<Line> TakeLine(QByteArrayView data, bool atEnd) {
+    if (const qsizetype end = FindFirstOf(data, "\r\n"); end < data.size())
+        return Line{data.first(end), end};
     if (atEnd || data.size() > kMaxCommandBytes)
         return Line{data, data.size()};
     return std::nullopt;

@@ -33,6 +33,10 @@ public:
 [[nodiscard]] std::unique_ptr<LanguageParser> MakeVklaParser();
 [[nodiscard]] std::unique_ptr<LanguageParser> MakeVklcParser();
 
+// Position of the first byte of data that is one of chars, data.size() when there is none. Fast on
+// long stretches of data (files and label bitmaps go through the same parsers as commands).
+[[nodiscard]] qsizetype FindFirstOf(QByteArrayView data, QByteArrayView chars);
+
 // The text before the first CR or LF of data (the line end itself is left for the stream to skip).
 // Nothing when no line end came yet; an overlong or final unfinished line is taken whole.
 struct Line {

@@ -57,6 +57,14 @@ void UtilityCommand(const QList<QByteArrayView>& words, PrinterModel& m) {
 }
 
 void RunLine(QByteArrayView line, PrinterModel& m) {
+    if (line == QByteArrayView(&kFormFeed, 1)) {
+        Action(m, "feed");
+        return;
+    }
+    // Every other command starts with '!', "PW", "PH" or "RECOVER"; the rest is label data.
+    const QByteArrayView trimmed = line.trimmed();
+    if (trimmed.isEmpty() || (trimmed[0] != '!' && trimmed[0] != 'P' && trimmed[0] != 'R'))
+        return;
     const QList<QByteArrayView> words = Words(line);
     if (words.isEmpty())
         return;
@@ -73,8 +81,6 @@ void RunLine(QByteArrayView line, PrinterModel& m) {
     } else if (line == "RECOVER-FACTORY") {
         m.RestoreDefaults();
         Action(m, "factory-reset");
-    } else if (line == QByteArrayView(&kFormFeed, 1)) {
-        Action(m, "feed");
     }
 }
 

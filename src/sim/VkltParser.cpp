@@ -150,6 +150,10 @@ public:
         const auto line = TakeLine(data, atEnd);
         if (!line)
             return 0;
+        // Commands are upper-case words; anything else is label data and not worth splitting.
+        const QByteArrayView trimmed = line->text.trimmed();
+        if (trimmed.isEmpty() || trimmed[0] < 'A' || trimmed[0] > 'Z')
+            return line->consumed;
         const QList<QByteArrayView> words = Words(line->text);
         if (!words.isEmpty()) {
             if (words[0] == "SET") {

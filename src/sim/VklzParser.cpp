@@ -120,29 +120,18 @@ constexpr Command kCommands[] = {
     {"JE", [](QByteArrayView p, PrinterModel& m) { p.isEmpty() ? Action(m, "dump-off") : void(); }},
 };
 
-bool EndsParameter(char c) {
-    return c == '^' || c == '~' || c == '\r' || c == '\n';
-}
-
 class VklzParser final : public LanguageParser {
 public:
     qsizetype Parse(QByteArrayView data, bool atEnd, PrinterModel& model, Replies&) override {
-        if (data[0] != '^' && data[0] != '~') {
-            qsizetype i = 1;
-            while (i < data.size() && data[i] != '^' && data[i] != '~')
-                ++i;
-            return i;
-        }
+        if (data[0] != '^' && data[0] != '~')
+            return 1 + FindFirstOf(data.sliced(1), "^~");
         if (data.size() < 3)
             return atEnd ? data.size() : 0;
-        qsizetype end = 3;
-        while (end < data.size() && !EndsParameter(data[end]))
-            ++end;
+        const qsizetype end = 3 + FindFirstOf(data.sliced(3), "^~\r\n");
         if (end == data.size() && !atEnd && end <= kMaxCommandBytes)
             return 0;
-        const QByteArrayView code = data.sliced(1, 2);
         for (const Command& command : kCommands) {
-            if (code == QByteArrayView(command.code, 2)) {
+            if (data[1] == command.code[0] && data[2] == command.code[1]) {
                 command.run(data.sliced(3, end - 3), model);
                 break;
             }
