@@ -14,7 +14,7 @@ namespace quillory::sim {
 namespace {
 // How often the line is looked at while no client holds it; well inside the 30 ms that clients
 // wait for a reply.
-constexpr int kWatchIntervalMs = 3;
+constexpr int kWatchIntervalMs = 5;
 constexpr int kReadChunk = 65536;
 } // namespace
 
