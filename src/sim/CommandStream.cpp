@@ -19,10 +19,6 @@ constexpr int kNetworkFirstWord = 0x3B;
 // A name text, and an extension command without a closing '~', end at any of these.
 constexpr QByteArrayView kTextEnds("~\r\n\0", 4);
 
-bool IsTextEnd(char c) {
-    return kTextEnds.contains(c);
-}
-
 // True when data is a proper beginning of what (so the decision needs more bytes).
 bool IsProperPrefixOf(QByteArrayView data, QByteArrayView what) {
     return data.size() < what.size() && what.startsWith(data);
@@ -125,18 +121,20 @@ qsizetype CommandStream::Extension(QByteArrayView data, bool atEnd, PrinterModel
     const QByteArrayView body = data.sliced(kExtensionPrefix.size());
     if (body.startsWith(kIniWritePrefix)) {
         // "~WN00@ini,w,KEY," then the text, which runs up to the next command or line end.
+        constexpr qsizetype kHead = kExtensionPrefix.size() + kIniWritePrefix.size();
         const QByteArrayView rest = body.sliced(kIniWritePrefix.size());
-        for (qsizetype i = 0; i < rest.size() && i < kMaxExtensionBytes; ++i) {
-            if (rest[i] == ',') {
-                const int key = PrinterModel::IniIndex(rest.first(i));
-                m_iniKey = key;
-                model.SetIniText(key, {});
-                return kExtensionPrefix.size() + kIniWritePrefix.size() + i + 1;
-            }
-            if (IsTextEnd(rest[i]))
-                return kExtensionPrefix.size() + kIniWritePrefix.size() + i;
+        const qsizetype searched = std::min(rest.size(), kMaxExtensionBytes);
+        const qsizetype end = FindFirstOf(rest.first(searched), QByteArrayView(",~\r\n\0", 5));
+        if (end < searched && rest[end] == ',') {
+            const int key = PrinterModel::IniIndex(rest.first(end));
+            m_iniKey = key;
+            model.SetIniText(key, {});
+            return kHead + end + 1;
         }
-        return atEnd || rest.size() >= kMaxExtensionBytes ? data.size() : 0;
+        // A key without its comma is no command; an overlong one is data.
+        if (end < searched || end == kMaxExtensionBytes || atEnd)
+            return kHead + end;
+        return 0;
     }
     if (!atEnd && IsProperPrefixOf(body, kIniWritePrefix))
         return 0;

@@ -28,12 +28,18 @@ qsizetype FindFirstOf(QByteArrayView data, QByteArrayView chars) {
     return end;
 }
 
-std::optional<Line> TakeLine(QByteArrayView data, bool atEnd) {
-    if (const qsizetype end = FindFirstOf(data, "\r\n"); end < data.size())
+std::optional<Line> TakeLine(QByteArrayView data, bool atEnd, QByteArrayView ends) {
+    if (const qsizetype end = FindFirstOf(data, ends); end < data.size())
         return Line{data.first(end), end};
     if (atEnd || data.size() > kMaxCommandBytes)
         return Line{data, data.size()};
     return std::nullopt;
+}
+
+std::optional<Line> TakeTextLine(QByteArrayView data, bool atEnd) {
+    if (data.startsWith('~'))
+        return Line{data.first(1), 1};
+    return TakeLine(data, atEnd, "\r\n~");
 }
 
 QList<QByteArrayView> SplitView(QByteArrayView text, char separator) {

@@ -37,13 +37,18 @@ public:
 // long stretches of data (files and label bitmaps go through the same parsers as commands).
 [[nodiscard]] qsizetype FindFirstOf(QByteArrayView data, QByteArrayView chars);
 
-// The text before the first CR or LF of data (the line end itself is left for the stream to skip).
+// The text before the first of ends in data (the line end itself is left for the stream to skip).
 // Nothing when no line end came yet; an overlong or final unfinished line is taken whole.
 struct Line {
     QByteArrayView text;
     qsizetype consumed = 0;
 };
-[[nodiscard]] std::optional<Line> TakeLine(QByteArrayView data, bool atEnd);
+[[nodiscard]] std::optional<Line> TakeLine(QByteArrayView data, bool atEnd, QByteArrayView ends = "\r\n");
+
+// The line languages that also speak the ~WN commands end a line at '~' as well, so that an
+// extension command right after other bytes is still heard. A '~' that starts no extension
+// command reaches the language as data; TakeTextLine passes it over.
+[[nodiscard]] std::optional<Line> TakeTextLine(QByteArrayView data, bool atEnd);
 
 // Splits at every separator (empty parts kept).
 [[nodiscard]] QList<QByteArrayView> SplitView(QByteArrayView text, char separator);

@@ -38,8 +38,9 @@ VirtualPrinter::VirtualPrinter(int instructionIndex) : m_impl(std::make_unique<I
 }
 
 VirtualPrinter::~VirtualPrinter() {
-    SimServer* server = m_impl->server;
-    m_impl->Run([server] { delete server; });
+    Stop();
+    // The server goes with its thread, after the thread's last event.
+    QObject::connect(&m_impl->thread, &QThread::finished, m_impl->server, &QObject::deleteLater);
     m_impl->thread.quit();
     m_impl->thread.wait();
 }

@@ -94,7 +94,7 @@ public:
                 return atEnd ? 1 : 0;
             return 2;
         }
-        const auto line = TakeLine(data, atEnd);
+        const auto line = TakeTextLine(data, atEnd);
         if (!line)
             return 0;
         RunLine(line->text, model);

@@ -145,7 +145,7 @@ public:
                 Action(model, "auto-off");
             return 1;
         }
-        const auto line = TakeLine(data, atEnd);
+        const auto line = TakeTextLine(data, atEnd);
         if (!line)
             return 0;
         RunLine(line->text, model);

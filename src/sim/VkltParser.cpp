@@ -147,7 +147,7 @@ public:
             }
             return 3;
         }
-        const auto line = TakeLine(data, atEnd);
+        const auto line = TakeTextLine(data, atEnd);
         if (!line)
             return 0;
         // Commands are upper-case words; anything else is label data and not worth splitting.

@@ -69,6 +69,20 @@ int main(int argc, char** argv) {
         return cli.exit(e) == 0 ? 0 : 64;
     }
 
+    // Signals are caught before anything is announced, so that a caller may stop us at once.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) {
+        std::cerr << "quillory-printer-sim: cannot set up signal handling\n";
+        return 1;
+    }
+    QSocketNotifier stopNotifier(gSignalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
     quillory::sim::VirtualPrinter printer(LanguageIndex(language));
     printer.SetFaults(faults);
     if (!logFile.empty()) {
@@ -107,18 +121,6 @@ int main(int argc, char** argv) {
         std::cout << "search 127.0.0.1:" << bound << std::endl;
     }
 
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) {
-        std::cerr << "quillory-printer-sim: cannot set up signal handling\n";
-        return 1;
-    }
-    QSocketNotifier stopNotifier(gSignalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
     const int status = app.exec();
     printer.Stop();
     return status;

@@ -127,6 +127,8 @@ TEST_P(ExtendedLanguage, MalformedOrForeignBytesChangeAndAnswerNothing) {
     p.Send(noise + "\r\n");
     EXPECT_EQ(p.model.ImageFileBytes(), before);
     EXPECT_EQ(p.Send("~WN00@eep,r,18,0,7~\r\n"), "0008\r\n");
+    // An overlong name key is data; what follows it is still heard.
+    EXPECT_EQ(p.Send("~WN00@ini,w," + QByteArray(400, 'k') + "~WN00@eep,r,18,0,7~\r\n"), "0008\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ExtendedLanguage,
