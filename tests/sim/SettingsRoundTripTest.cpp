@@ -190,61 +190,6 @@ Record ReadVklc(StreamPrinter& p) {
     return r;
 }
 
-// --- VKLA ---
-
-QByteArray Masked(const char* address, unsigned mask, unsigned value) {
-    return QByteArray("\x02KB") + address +
-           QString::asprintf("%04x%04x\r\n", mask, value & 0xFFFF).toLatin1();
-}
-
-QByteArray ApplyVkla(const Record& r) {
-    QByteArray out = Masked("1E", 0x0003, r.at("Unit"));
-    out += Masked(r.at("PaperType") == 0 ? "00" : "38", 0xFFFF, r.at("PaperHeight"));
-    if (r.at("PaperType") == 0) {
-        out += Masked("1D", 0x0040, 0x0040);
-    } else {
-        out += Masked("1D", 0x0040, 0);
-        out += Masked("1F", 0x0080, r.at("PaperType") == 1 ? 0 : 0x0080);
-    }
-    out += Masked("1D", 0x0080, r.at("PrintType") * 128) + Masked("01", 0xFFFF, r.at("GapHeight")) +
-           Masked("0F", 0xFFFF, r.at("PrintSpeed")) + Masked("12", 0xFFFF, r.at("PrintDarkness")) +
-           Masked("1D", 0x0030, r.at("OutPaperType") * 16) +
-           Masked("30", 0x0010, r.at("PrintAffterError") * 16) + Masked("55", 0x0003, r.at("CheckPaperType"));
-    for (const auto& [name, address] :
-         {std::pair{"TearPaperPosition", "18"}, std::pair{"HoriPrintPositionOffset", "1C"},
-          std::pair{"VertPrintPositionOffset", "1B"}}) {
-        const int value = r.at(name);
-        out += Masked(address, 0xFFFF, value < 0 ? value + 65536 : value);
-    }
-    return out;
-}
-
-Record ReadVkla(StreamPrinter& p) {
-    const auto word = [&p](int address, unsigned mask) {
-        return p.ReadWord(address).value_or(0xFFFF) & mask;
-    };
-    Record r;
-    const unsigned unit = word(0x1E, 0x0003);
-    r["Unit"] = unit >= 2 ? 2 : int(unit);
-    r["PaperType"] = word(0x1D, 0x0040) ? 0 : (word(0x1F, 0x0080) ? 2 : 1);
-    r["PrintType"] = word(0x1D, 0x0080) ? 1 : 0;
-    r["PaperHeight"] = int(word(r["PaperType"] == 0 ? 0x00 : 0x38, 0xFFFF));
-    r["GapHeight"] = int(word(0x01, 0xFFFF));
-    r["PrintSpeed"] = int(word(0x0F, 0xFFFF));
-    r["PrintDarkness"] = int(word(0x12, 0xFFFF));
-    r["OutPaperType"] = int(word(0x1D, 0x0030) >> 4);
-    r["PrintAffterError"] = int(word(0x30, 0x0010) >> 4);
-    r["CheckPaperType"] = int(word(0x55, 0x0003));
-    // The screens turn the unsigned words of the offsets back into negative numbers.
-    for (const auto& [name, address] :
-         {std::pair{"TearPaperPosition", 0x18}, std::pair{"HoriPrintPositionOffset", 0x1C},
-          std::pair{"VertPrintPositionOffset", 0x1B}}) {
-        const int value = int(word(address, 0xFFFF));
-        r[name] = value >= 32768 ? value - 65536 : value;
-    }
-    return r;
-}
-
 struct Language {
     int index;
     QByteArray (*apply)(const Record&);
@@ -378,28 +323,4 @@ TEST(SettingsRoundTrip, Vklc) {
     Record expected = wide;
     expected["PaperWidth"] = 0x90;
     ExpectRoundTrip(vklc, wide, expected);
-}
-
-TEST(SettingsRoundTrip, Vkla) {
-    const Language vkla{SIM_VKLA, ApplyVkla, ReadVkla};
-    Record r{{"Unit", 1},
-             {"PaperType", 2},
-             {"PrintType", 1},
-             {"PaperHeight", 600},
-             {"GapHeight", 24},
-             {"PrintSpeed", 102},
-             {"PrintDarkness", 20},
-             {"OutPaperType", 3},
-             {"PrintAffterError", 1},
-             {"CheckPaperType", 2},
-             {"TearPaperPosition", -8},
-             {"HoriPrintPositionOffset", -99},
-             {"VertPrintPositionOffset", 999}};
-    ExpectRoundTrip(vkla, r, r);
-    r["PaperType"] = 1;
-    ExpectRoundTrip(vkla, r, r);
-    r["PaperType"] = 0;
-    r["OutPaperType"] = 0;
-    r["PrintType"] = 0;
-    ExpectRoundTrip(vkla, r, r);
 }

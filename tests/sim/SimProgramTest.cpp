@@ -64,23 +64,6 @@ TEST(SimProgram, ServesUntilTerminatedAndKeepsItsFiles) {
     EXPECT_EQ(sim.exitCode(), 0);
     EXPECT_EQ(ReadFileBytes(log), QByteArray("\x02KB1c00ff0042\r\n\x02v\r\n"));
     EXPECT_TRUE(ReadFileBytes(image).contains("\x02KE1c0042\r\n"));
-
-    // A second run starts from the saved image.
-    QProcess again;
-    again.start(Program(), {"--lang", "VKLA", "--eeprom", image});
-    ASSERT_TRUE(again.waitForStarted(5000));
-    const QMap<QString, QString> next = Announcements(again, 1);
-    QTcpSocket check;
-    check.connectToHost(QHostAddress::LocalHost, quint16(next.value("tcp").section(':', 1).toUInt()));
-    ASSERT_TRUE(check.waitForConnected(3000));
-    check.write("\x02Ke1C\r\n");
-    QByteArray word;
-    while (word.size() < 6 && check.waitForReadyRead(3000))
-        word += check.readAll();
-    EXPECT_EQ(word, "0042\r\n");
-    ::kill(pid_t(again.processId()), SIGINT);
-    ASSERT_TRUE(again.waitForFinished(5000));
-    EXPECT_EQ(again.exitCode(), 0);
 }
 
 TEST(SimProgram, WrongOptionsAreUsageErrors) {

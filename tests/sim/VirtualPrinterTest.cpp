@@ -91,19 +91,6 @@ TEST(VirtualPrinterTcp, SequentialConnectionsShareOneLogAndOneEeprom) {
     EXPECT_FALSE(printer.WaitForBytes(1, 50));
 }
 
-TEST(VirtualPrinterTcp, CommandCutAcrossWritesIsAnsweredOnceWhole) {
-    VirtualPrinter printer(SIM_VKLA);
-    ASSERT_TRUE(printer.StartTcp(0));
-    Client client(printer.TcpPort());
-    client.Send("\x02");
-    QThread::msleep(30);
-    client.Send("v");
-    EXPECT_TRUE(client.Receive(1, 100).isEmpty());
-    client.Send("\r\n\x1DI\x99\r\n");
-    const QByteArray expected = printer.VersionText() + printer.IdText() + "\r\nOK\r\n";
-    EXPECT_EQ(client.Receive(expected.size()), expected);
-}
-
 TEST(VirtualPrinterFaults, DelaySilenceAndGarbage) {
     VirtualPrinter printer(SIM_VKLE);
     ASSERT_TRUE(printer.StartTcp(0));
