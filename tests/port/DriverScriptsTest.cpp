@@ -94,12 +94,6 @@ TEST_F(DriverScripts, SetupAddsAQueueOfTheFamilyAndUninstallRemovesIt) {
     EXPECT_TRUE(FamilyQueues().isEmpty());
 }
 
-TEST_F(DriverScripts, SetupWithoutAQueueNameUsesTheProgramsName) {
-    const ScriptRun setup = RunScript("Setup", {"socket://127.0.0.1:9"});
-    ASSERT_EQ(setup.exitCode, 0) << setup.output.toStdString();
-    EXPECT_EQ(FamilyQueues(), QStringList({"Quillory"}));
-}
-
 TEST_F(DriverScripts, OnATerminalTheyAskForWhatIsMissing) {
     const ScriptRun setup = RunScriptOnTerminal("Setup", "socket://127.0.0.1:9\n");
     ASSERT_EQ(setup.exitCode, 0) << setup.output.toStdString();
@@ -124,9 +118,7 @@ TEST_F(DriverScripts, UnsafeOrMissingInputIsRefusedBeforeThePrintServiceIsAsked)
     } cases[] = {
         {{"socket://127.0.0.1:9 -x Other"}, "not a device URI"},
         {{"socket://127.0.0.1:9\nrm"}, "not a device URI"},
-        {{"not-a-uri"}, "not a device URI"},
         {{"socket://127.0.0.1:9", "../etc/x"}, "cannot name a printer queue"},
-        {{"socket://127.0.0.1:9", "two words"}, "cannot name a printer queue"},
         {{"socket://127.0.0.1:9", "$(id)"}, "cannot name a printer queue"},
         {{}, "no device URI given"},
     };

@@ -25,7 +25,7 @@ TEST(AtList, PiecesEndAtEachAtAndTheRestIsNoName) {
     EXPECT_EQ(SplitAtList(nullptr, 10), QStringList());
 }
 
-TEST(UsbListing, ClassPrintersComeFirstThenUsbApiPrintersByNumber) {
+TEST(UsbListing, ClassPrintersComeFirst) {
     FakePortScope fake;
     fake.world->usbClassNames = {"QL-200", "QL-300"};
     fake.world->usbApiCount = 2;
@@ -57,16 +57,4 @@ TEST(PortProof, OpensAndClosesOnceAndReportsTheCodeOfAFailure) {
     fake.world->openError = COMM_OPEN_FAILED;
     EXPECT_EQ(ProvePort(net), COMM_OPEN_FAILED);
     EXPECT_TRUE(fake.world->Calls().endsWith("close")) << "a port that failed to open is released too";
-}
-
-TEST(SearchRound, AddressesOfTheRoundOrTheCodeThatEndedIt) {
-    FakePortScope fake;
-    fake.world->mode2Addresses = {"10.0.0.5"};
-    fake.world->mode3Addresses = {"10.0.0.6", "10.0.0.7"};
-    EXPECT_EQ(SearchNetRound(2).addresses, QStringList({"10.0.0.5"}));
-    EXPECT_EQ(SearchNetRound(3).addresses, QStringList({"10.0.0.6", "10.0.0.7"}));
-    fake.world->searchError = COMM_FAILED;
-    const NetSearchRound failed = SearchNetRound(2);
-    EXPECT_EQ(failed.errorCode, COMM_FAILED);
-    EXPECT_TRUE(failed.addresses.isEmpty());
 }

@@ -101,8 +101,11 @@ CDriverSetDlg::CDriverSetDlg(QWidget* parent) : CPortSubPage("DriverDlg", parent
 
     m_search = new CPrinterSearch(m_progress, this);
     m_search->onFound = [this](const QStringList& addresses) {
-        for (const QString& address : addresses)
-            m_address->addItem(address);
+        // A printer that answers both rounds is listed once.
+        for (const QString& address : addresses) {
+            if (m_address->findText(address, Qt::MatchExactly) < 0)
+                m_address->addItem(address);
+        }
         m_address->setCurrentIndex(0);
     };
     m_search->onFinished = [this](int) {

@@ -2,7 +2,6 @@
 #include "app/AppSettings.h"
 #include "app/ui/QuilloryDlg.h"
 #include "port/ui/CommunicationSettingDlg.h"
-#include "port/ui/NetworkSetDlg.h"
 #include "port/ui/PortSubPage.h"
 #include "port/ui/WizardDlg.h"
 #include "support/TestEnvironment.h"
@@ -67,23 +66,4 @@ TEST_F(PortShellTest, ClosingTheWizardByItsCloseBoxEndsTheProgram) {
     window.show();
     ASSERT_TRUE(WaitUntil([&] { return driver.Seen() == 1 && !window.isVisible(); }));
     EXPECT_EQ(ReadWizard(), 1) << "the wizard opens again at the next start";
-}
-
-TEST_F(PortShellTest, ThePortPageConfirmsAndTheWindowMovesOnToPrinterSettings) {
-    WriteWizard(0);
-    CQuilloryDlg window;
-    window.show();
-    auto* page = static_cast<CCommunicationSettingDlg*>(window.Page(PAGE_PORT));
-    page->ChoosePortType(SUBPAGE_LPT);
-    page->OnOK();
-    ASSERT_TRUE(WaitUntil([&] { return !page->IsProving(); }));
-    EXPECT_EQ(window.CurrentPage(), PAGE_PRINTER_SETTINGS);
-    EXPECT_EQ(ReadPortInfo().portType, PORT_LPT);
-
-    // Back on the port page, what was saved is shown.
-    WritePortInfo(Net("192.0.2.11"));
-    window.RunCommand(CQuilloryDlg::IDC_SELECT_PRINTER);
-    EXPECT_EQ(page->SubPages().InView(), SUBPAGE_NET);
-    EXPECT_EQ(page->ControlAs<QComboBox>(CCommunicationSettingDlg::IDC_PORT_TYPE)->currentIndex(),
-              SUBPAGE_NET);
 }

@@ -163,18 +163,6 @@ TEST_F(SubPageTest, UsbBuildsWhatItShowsBeforeAnyListing) {
     EXPECT_EQ(fresh.BuildPortInfo(), MakePortInfo(PORT_USBCLASS));
 }
 
-TEST_F(SubPageTest, NetworkShowsAndBuildsAddressAndPort) {
-    CNetworkSetDlg page;
-    page.ApplyLanguage(LANGUAGE_ENGLISH);
-    EXPECT_FALSE(page.Control(CNetworkSetDlg::IDC_ADDRESS)->isEnabled());
-    EXPECT_EQ(page.ControlAs<QSpinBox>(CNetworkSetDlg::IDC_PORT)->value(), 9100);
-    tagPORTINFO saved = MakePortInfo(PORT_NET);
-    SetPortText(saved.netAddress, "192.0.2.10");
-    saved.netPort = 6101;
-    page.ShowPortInfo(saved);
-    EXPECT_EQ(page.BuildPortInfo(), saved);
-}
-
 TEST_F(SubPageTest, NetworkSearchListsBothRoundsAndFreesTheAddressBox) {
     FakePortScope fake;
     fake.world->mode2Addresses = {"10.0.0.5"};
@@ -230,9 +218,14 @@ TEST_F(SubPageTest, ProgressClimbsByFivePerTickAndRestsAtNinetyFive) {
 }
 
 TEST_F(SubPageTest, DriverBuildsAQueueOrAChosenNetworkAddress) {
+    NoPrintService noPrintService;
     CDriverSetDlg page;
     page.ApplyLanguage(LANGUAGE_ENGLISH);
     EXPECT_TRUE(page.ControlAs<QRadioButton>(CDriverSetDlg::IDC_LOCAL)->isChecked());
+    // Without a print service there is nothing to list, and nothing to complain about.
+    page.FillListIfEmpty();
+    EXPECT_EQ(page.ControlAs<QComboBox>(CDriverSetDlg::IDC_PRINTERS)->count(), 0);
+    EXPECT_EQ(page.BuildPortInfo(), MakePortInfo(PORT_DRIVER));
     tagPORTINFO queue = MakePortInfo(PORT_DRIVER);
     SetPortText(queue.driverName, "Label, front desk");
     page.ShowPortInfo(queue);
@@ -256,14 +249,6 @@ TEST_F(SubPageTest, DriverBuildsAQueueOrAChosenNetworkAddress) {
     other.ShowPortInfo(net);
     EXPECT_TRUE(other.ControlAs<QRadioButton>(CDriverSetDlg::IDC_NETWORK)->isChecked());
     EXPECT_EQ(other.BuildPortInfo(), net);
-}
-
-TEST_F(SubPageTest, DriverListIsEmptyWithoutAPrintService) {
-    NoPrintService noPrintService;
-    CDriverSetDlg page;
-    page.FillListIfEmpty();
-    EXPECT_EQ(page.ControlAs<QComboBox>(CDriverSetDlg::IDC_PRINTERS)->count(), 0);
-    EXPECT_EQ(page.BuildPortInfo(), MakePortInfo(PORT_DRIVER));
 }
 
 TEST_F(SubPageTest, DriverRefusesASecondSearchWhileOneRuns) {
