@@ -65,8 +65,7 @@ CWizardDlg::CWizardDlg(QWidget* parent) : CScreenDialog("WizardDlg", parent), m_
     m_back = AddControl(IDC_BACK, new QPushButton(QStringLiteral("< Back"), this));
     m_next = AddControl(IDC_NEXT, new QPushButton(QStringLiteral("Next >"), this));
     m_finish = AddControl(IDC_FINISH, new QPushButton(QStringLiteral("Finish"), this));
-    for (QPushButton* button : {m_back, m_next, m_finish})
-        button->setAutoDefault(false);
+    // Enter finishes, unless a button has the focus: then it presses that one.
     m_finish->setDefault(true);
 
     connect(m_back, &QPushButton::clicked, this, &CWizardDlg::OnBack);

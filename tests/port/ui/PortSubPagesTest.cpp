@@ -13,6 +13,8 @@
 #include "PortUiTestSupport.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -249,6 +251,26 @@ TEST_F(SubPageTest, DriverBuildsAQueueOrAChosenNetworkAddress) {
     other.ShowPortInfo(net);
     EXPECT_TRUE(other.ControlAs<QRadioButton>(CDriverSetDlg::IDC_NETWORK)->isChecked());
     EXPECT_EQ(other.BuildPortInfo(), net);
+}
+
+TEST_F(SubPageTest, InstallStartsTheSetupProgramWithoutArgumentsAndAMissingOneIsReported) {
+    // A Driver folder of this test's own, with a Setup that records how it was started.
+    const QString driver = env.ProgramFolder() + "/Driver";
+    QFile::remove(driver);
+    QDir().mkpath(driver);
+    const QString record = env.Path("setup.args");
+    WriteFileBytes(driver + "/Setup",
+                   "#!/bin/sh\nprintf '%s|%s\\n' \"$#\" \"$PWD\" > '" + record.toUtf8() + "'\n");
+    QFile::setPermissions(driver + "/Setup", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    CMessageCapture messages;
+    CDriverSetDlg page;
+    page.ControlAs<QPushButton>(CDriverSetDlg::IDC_INSTALL)->click();
+    ASSERT_TRUE(WaitUntil([&] { return !ReadFileBytes(record).isEmpty(); }));
+    EXPECT_EQ(ReadFileBytes(record), "0|" + QDir(driver).canonicalPath().toUtf8() + "\n");
+
+    page.ControlAs<QPushButton>(CDriverSetDlg::IDC_UNINSTALL)->click();
+    EXPECT_EQ(messages.Texts(), QStringList({GetMessageText("DriverSetupError", LANGUAGE_ENGLISH)}));
+    EXPECT_FALSE(messages.Texts().value(0).isEmpty());
 }
 
 TEST_F(SubPageTest, DriverRefusesASecondSearchWhileOneRuns) {
