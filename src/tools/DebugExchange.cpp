@@ -8,14 +8,15 @@
 
 namespace quillory {
 
-DebugReply RunDebugExchange(const tagPORTINFO& port, const QByteArray& bytes,
-                            const DebugReplyLimits& limits) {
+DebugReply RunDebugExchange(const tagPORTINFO& port, const QByteArray& bytes, const DebugReplyLimits& limits,
+                            const std::atomic<bool>* cancel) {
     DebugReply reply;
     QByteArray kept;
     reply.code = RunExchange(port, [&](CExchange& x) {
         x.Open(kStandardTimeouts);
         if (!bytes.isEmpty())
             x.Write(bytes);
+        reply.sent = bytes.size();
         QThread::msleep(20);
         x.SetTimeouts(1, 30);
 
@@ -24,7 +25,7 @@ DebugReply RunDebugExchange(const tagPORTINFO& port, const QByteArray& bytes,
         qint64 idleLimit = limits.idleMs;
         qint64 lastData = 0;
         qint64 idleDeadline = idleLimit;
-        while (lastData <= limits.capMs) {
+        while (lastData <= limits.capMs && !(cancel && cancel->load())) {
             const QByteArray chunk = x.ReadRaw(1024);
             if (!chunk.isEmpty()) {
                 kept += chunk.left(limits.keepBytes - kept.size());

@@ -10,8 +10,9 @@
 namespace quillory {
 
 struct DebugReply {
-    int code = 0;     // 0, or the error code that ended the exchange
-    QByteArray bytes; // the reply's first 1024 bytes, up to its first zero byte
+    int code = 0;       // 0, or the error code that ended the exchange
+    QByteArray bytes;   // the reply's first 1024 bytes, up to its first zero byte
+    qsizetype sent = 0; // bytes that went out (0 when the port failed before the write ended)
 };
 
 // Limits of one exchange's reply collection.
@@ -24,9 +25,11 @@ struct DebugReplyLimits {
 
 // One send-and-receive exchange of the debug terminal: open, time-outs (30, 30), one write of
 // bytes (none when empty), 20 ms pause, read time-out 1, then collect the reply until the line
-// has been quiet for the idle limit. Blocks for at least the idle limit.
+// has been quiet for the idle limit. Blocks for at least the idle limit unless cancel is set,
+// which ends the collection early (a closing window must not wait for a talkative printer).
 [[nodiscard]] DebugReply RunDebugExchange(const tagPORTINFO& port, const QByteArray& bytes,
-                                          const DebugReplyLimits& limits = {});
+                                          const DebugReplyLimits& limits = {},
+                                          const std::atomic<bool>* cancel = nullptr);
 
 // Sends content again and again over one connection, waiting intervalMs after each send and
 // calling onSent with the number of completed sends, until stop is set (checked after every wait,

@@ -8,28 +8,41 @@
 #include <limits>
 
 namespace quillory {
-namespace {
 
-FileSendResult Unreadable(const QString& path, const QString& why) {
-    return {FileSendStatus::FileUnreadable, 0, QStringLiteral("%1: %2").arg(path, why)};
+bool ReadFileToSend(const QString& path, QByteArray& bytes, QString& why) {
+    bytes.clear();
+    if (QFileInfo(path).isDir()) {
+        why = QStringLiteral("is a folder");
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        why = file.errorString();
+        return false;
+    }
+    // One write takes at most an int's worth of bytes.
+    if (!file.isSequential() && file.size() > std::numeric_limits<int>::max()) {
+        why = QStringLiteral("too large to send in one write");
+        return false;
+    }
+    QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        why = file.errorString();
+        return false;
+    }
+    if (content.size() > std::numeric_limits<int>::max()) {
+        why = QStringLiteral("too large to send in one write");
+        return false;
+    }
+    bytes = std::move(content);
+    return true;
 }
 
-} // namespace
-
 FileSendResult SendFileToPrinter(const QString& path, const tagPORTINFO& port) {
-    if (QFileInfo(path).isDir())
-        return Unreadable(path, QStringLiteral("is a folder"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Unreadable(path, file.errorString());
-    // One write takes at most an int's worth of bytes.
-    if (!file.isSequential() && file.size() > std::numeric_limits<int>::max())
-        return Unreadable(path, QStringLiteral("too large to send in one write"));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return Unreadable(path, file.errorString());
-    if (bytes.size() > std::numeric_limits<int>::max())
-        return Unreadable(path, QStringLiteral("too large to send in one write"));
+    QByteArray bytes;
+    QString why;
+    if (!ReadFileToSend(path, bytes, why))
+        return {FileSendStatus::FileUnreadable, 0, QStringLiteral("%1: %2").arg(path, why)};
     return SendBytesToPrinter(bytes, port);
 }
 

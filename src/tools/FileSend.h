@@ -26,6 +26,10 @@ struct FileSendResult {
 inline constexpr int kFileSendReadTimeout = 400;
 inline constexpr int kFileSendWriteTimeout = 400;
 
+// Reads a whole file that is to go out in one write (at most an int's worth of bytes). Returns
+// false, with the reason in why, when it is a folder, cannot be opened or read, or is too large.
+[[nodiscard]] bool ReadFileToSend(const QString& path, QByteArray& bytes, QString& why);
+
 // Reads the whole file first, then sends it in one write over one connection: Open,
 // SetTimeouts(400, 400), Write, Close. A file of 0 bytes is one write of length 0.
 [[nodiscard]] FileSendResult SendFileToPrinter(const QString& path, const tagPORTINFO& port);

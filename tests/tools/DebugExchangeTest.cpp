@@ -55,3 +55,21 @@ TEST(DebugExchange, RepeatedSendStopsOnRequestAfterAtLeastOneSend) {
     EXPECT_GE(sends.load(), 3);
     EXPECT_EQ(printer.Writes().size(), 1 + sends.load());
 }
+
+TEST(DebugExchange, CountsOnlyBytesThatWentOutAndEndsEarlyOnCancel) {
+    ScriptedPrinter printer;
+    std::atomic<bool> cancel{true};
+    QElapsedTimer timer;
+    timer.start();
+    DebugReply reply = RunDebugExchange(kPort, "abc", {}, &cancel);
+    EXPECT_LT(timer.elapsed(), 100);
+    EXPECT_EQ(reply.code, 0);
+    EXPECT_EQ(reply.sent, 3);
+    EXPECT_EQ(printer.Written(), QByteArray("abc"));
+    EXPECT_EQ(printer.Events().last(), "close");
+
+    printer.FailOnWrite(2); // the next write, counted over the printer's life
+    reply = RunDebugExchange(kPort, "abc");
+    EXPECT_EQ(reply.code, 3);
+    EXPECT_EQ(reply.sent, 0);
+}

@@ -3,6 +3,7 @@
 #include "app/ui/InstructionHostPage.h"
 #include "port/ui/CommunicationSettingDlg.h"
 #include "port/ui/WizardDlg.h"
+#include "tools/ui/DebugDlg.h"
 
 #include <array>
 
@@ -29,7 +30,7 @@ constexpr std::array<PageMaker, kPageCount> kPages{
     &MakePage<CPrinterSetDlg>, // PAGE_PRINTER_SETTINGS
     nullptr,                   // PAGE_TOOLS            CToolsDlg
     nullptr,                   // PAGE_NETWORK          CNetworkDlg
-    nullptr,                   // PAGE_DEBUG            CDebugDlg
+    &MakePage<CDebugDlg>,      // PAGE_DEBUG
     &MakePage<CSettingEEPDlg>, // PAGE_EEPROM
     nullptr,                   // PAGE_LOGO             CLogoEditDlg
 };
