@@ -1,6 +1,10 @@
 #include "app/ui/PageFactory.h"
 
 #include "app/ui/InstructionHostPage.h"
+#include "tools/ui/DownLoadDlg.h"
+#include "tools/ui/LogoEditDlg.h"
+#include "tools/ui/NetworkDlg.h"
+#include "tools/ui/ToolsDlg.h"
 
 #include <array>
 
@@ -24,11 +28,11 @@ CScreenBase* MakeScreen(QWidget* parent) {
 constexpr std::array<PageMaker, kPageCount> kPages{
     nullptr,                   // PAGE_PORT             CCommunicationSettingDlg
     &MakePage<CPrinterSetDlg>, // PAGE_PRINTER_SETTINGS
-    nullptr,                   // PAGE_TOOLS            CToolsDlg
-    nullptr,                   // PAGE_NETWORK          CNetworkDlg
+    &MakePage<CToolsDlg>,      // PAGE_TOOLS
+    &MakePage<CNetworkDlg>,    // PAGE_NETWORK
     nullptr,                   // PAGE_DEBUG            CDebugDlg
     &MakePage<CSettingEEPDlg>, // PAGE_EEPROM
-    nullptr,                   // PAGE_LOGO             CLogoEditDlg
+    &MakePage<CLogoEditDlg>,   // PAGE_LOGO
 };
 
 // One line per command-language index: 0 VKLZ, 1 VKLE, 2 VKLT, 3 VKLA, 4 VKLC.
@@ -75,8 +79,8 @@ std::unique_ptr<QDialog> CreateWizardDialog(QWidget*) {
     return nullptr; // CWizardDlg
 }
 
-std::unique_ptr<QDialog> CreateDownloadDialog(int, const tagPORTINFO&, QWidget*) {
-    return nullptr; // CDownLoadDlg(language, port, parent)
+std::unique_ptr<QDialog> CreateDownloadDialog(int language, const tagPORTINFO& port, QWidget* parent) {
+    return std::make_unique<CDownLoadDlg>(language, port, parent);
 }
 
 } // namespace quillory
