@@ -84,13 +84,19 @@ void CDownLoadDlg::OnDownload() {
     m_timer.start();
 }
 
+CDownLoadDlg::ProgressTick CDownLoadDlg::Tick(int position) {
+    constexpr int kStep = 5;
+    constexpr int kLastStart = 90;
+    if (position >= kLastStart)
+        return {kLastStart + kStep, true};
+    return {position + kStep, false};
+}
+
 void CDownLoadDlg::OnTick() {
-    const int p = m_progress->value();
-    if (p >= kRestingPoint) {
-        m_progress->setValue(kRestingPoint);
+    const ProgressTick tick = Tick(m_progress->value());
+    if (tick.last)
         m_timer.stop();
-    }
-    m_progress->setValue(std::min(p, kRestingPoint) + kTickStep);
+    m_progress->setValue(tick.value);
 }
 
 void CDownLoadDlg::Finished(const FileSendResult& result, int language) {

@@ -27,8 +27,14 @@ public:
         IDC_PROGRESS = 1005,
     };
     static constexpr int kTickMs = 1500;
-    static constexpr int kTickStep = 5;
-    static constexpr int kRestingPoint = 90; // the bar stops after the tick that passes it
+
+    // One tick of the progress timer: the bar goes up by 5; the tick that starts at 90 or more
+    // is the last, so the bar comes to rest at 95 until the send ends.
+    struct ProgressTick {
+        int value;
+        bool last;
+    };
+    [[nodiscard]] static ProgressTick Tick(int position);
 
     CDownLoadDlg(int language, const tagPORTINFO& port, QWidget* parent = nullptr);
 
