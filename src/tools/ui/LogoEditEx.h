@@ -31,7 +31,6 @@ public:
     void EditBitmap(Edit edit) {
         edit(m_bitmap);
         viewport()->update();
-        emit bitmapChanged();
     }
 
     // The dot under a point of the view with the drawing scrolled by scroll; nothing beyond the grid.
@@ -39,9 +38,6 @@ public:
     // Where a printed dot is drawn, in drawing coordinates.
     [[nodiscard]] static QRect DotRect(int x, int y);
     [[nodiscard]] QPoint ScrollOffset() const;
-
-signals:
-    void bitmapChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -4,8 +4,6 @@
 #include "app/ui/Page.h"
 #include "tools/NetworkFrames.h"
 
-#include <QList>
-
 #include <vector>
 
 class QCheckBox;

@@ -44,7 +44,6 @@ CToolsDlg::CToolsDlg(QWidget* parent) : CPage("ToolsDlg", parent) {
     m_print = AddControl(IDC_PRINT, new QPushButton(QStringLiteral("Print"), labels));
     m_print->setGeometry(335, 26, 130, 32);
     connect(m_print, &QPushButton::clicked, this, &CToolsDlg::PrintTestLabel);
-    connect(m_labels, &QListWidget::itemDoubleClicked, this, &CToolsDlg::PrintTestLabel);
 
     m_busy = new QProgressBar(labels);
     m_busy->setRange(0, 0);

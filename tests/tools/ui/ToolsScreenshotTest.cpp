@@ -4,7 +4,6 @@
 
 #include "app/ui/FileDialogs.h"
 #include "app/ui/Messages.h"
-#include "port/Communication.h"
 #include "support/TestEnvironment.h"
 #include "tools/ui/DownLoadDlg.h"
 #include "tools/ui/LogoEditDlg.h"
@@ -19,7 +18,6 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSemaphore>
 
 #include <gtest/gtest.h>
 
@@ -29,23 +27,6 @@ using namespace quillory::test;
 namespace {
 
 const char* const kSuffixes[] = {"zh_CN", "zh_TW", "en"};
-
-// A connection whose Write waits until the test lets it go, to catch a download in flight.
-class HeldConnection final : public CCommunicationProtocol {
-public:
-    explicit HeldConnection(QSemaphore& release) : m_release(release) {}
-    void Open(tagPORTINFO) override {}
-    void Read(std::uint8_t*, int, int* count) override { *count = 0; }
-    void Write(const std::uint8_t*, int length, int* count) override {
-        m_release.acquire();
-        *count = length;
-    }
-    void SetTimeouts(int, int) override {}
-    void Close() override {}
-
-private:
-    QSemaphore& m_release;
-};
 
 QString DrawPicture(const TempEnvironment& env) {
     QImage picture(256, 64, QImage::Format_RGB32);

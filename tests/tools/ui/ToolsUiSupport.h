@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/AppSettings.h"
+#include "port/Communication.h"
 #include "port/PortInfo.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QPixmap>
+#include <QSemaphore>
 #include <QString>
 #include <QTcpServer>
 #include <QWidget>
@@ -40,6 +42,23 @@ inline std::uint16_t DeadPort() {
     server.listen(QHostAddress::LocalHost, 0);
     return server.serverPort();
 }
+
+// A connection whose Write waits until the test releases it, to catch an exchange in flight.
+class HeldConnection final : public CCommunicationProtocol {
+public:
+    explicit HeldConnection(QSemaphore& release) : m_release(release) {}
+    void Open(tagPORTINFO) override {}
+    void Read(std::uint8_t*, int, int* count) override { *count = 0; }
+    void Write(const std::uint8_t*, int length, int* count) override {
+        m_release.acquire();
+        *count = length;
+    }
+    void SetTimeouts(int, int) override {}
+    void Close() override {}
+
+private:
+    QSemaphore& m_release;
+};
 
 // Folder the screenshots go to, beside the built program.
 inline QString ShotFolder() {
