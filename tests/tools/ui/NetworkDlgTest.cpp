@@ -85,6 +85,7 @@ TEST_F(NetworkPageTest, WirelessGroupsAppearWithTheInterfaceAndPushTheButtonsDow
 TEST_F(NetworkPageTest, ControlsFollowDhcpModeEncryptionAndSecurity) {
     auto* ip = Get<CIpAddressEdit>(CNetworkDlg::IDC_IP);
     Get<QRadioButton>(CNetworkDlg::IDC_DHCP_ON)->setChecked(true);
+    EXPECT_TRUE(page->CollectConfig().dhcp);
     EXPECT_FALSE(ip->isEnabled());
     EXPECT_FALSE(Get<CIpAddressEdit>(CNetworkDlg::IDC_GATEWAY)->isEnabled());
     Get<QRadioButton>(CNetworkDlg::IDC_DHCP_OFF)->setChecked(true);
@@ -194,13 +195,15 @@ TEST_F(NetworkPageTest, ACommunicationFailureShowsItsMessageAndNoSuccess) {
     EXPECT_TRUE(Get<QPushButton>(CNetworkDlg::IDC_APPLY)->isEnabled());
 }
 
-TEST_F(NetworkPageTest, AppliesDhcpAndWirelessSettingsToTheVirtualPrinter) {
+TEST_F(NetworkPageTest, AppliesWirelessSettingsToTheVirtualPrinter) {
     sim::VirtualPrinter printer(INSTRUCTION_VKLZ);
     ASSERT_TRUE(printer.StartTcp(0));
     UseLoopbackPrinter(printer.TcpPort(), INSTRUCTION_VKLZ);
 
     Choose(CNetworkDlg::IDC_INTERFACE, 1);
-    Get<QRadioButton>(CNetworkDlg::IDC_DHCP_ON)->setChecked(true);
+    auto* ip = Get<CIpAddressEdit>(CNetworkDlg::IDC_IP);
+    ip->SetAddress({10, 9, 7, 21});
+    ip->Part(1)->clear(); // an empty field is a 0 byte, still sent in its place
     Get<CPaperNunberEditEx>(CNetworkDlg::IDC_PORT)->setText("9101");
     Choose(CNetworkDlg::IDC_REGION, 33);
     Choose(CNetworkDlg::IDC_MODE, 1);
@@ -214,7 +217,7 @@ TEST_F(NetworkPageTest, AppliesDhcpAndWirelessSettingsToTheVirtualPrinter) {
 
     NetworkConfig expected;
     expected.interfaceIndex = 1;
-    expected.dhcp = true;
+    expected.ipAddress = {10, 0, 7, 21};
     expected.portText = "9101";
     expected.region = 33;
     expected.mode = 1;
