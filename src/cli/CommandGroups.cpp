@@ -15,6 +15,7 @@ constexpr RegisterCommands kGroups[] = {
     RegisterLogoCommands,
     RegisterNetworkCommands,
     RegisterPortCommands,
+    RegisterInstructionCommands,
 };
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "app/ui/PageFactory.h"
 
 #include "app/ui/InstructionHostPage.h"
+#include "port/ui/CommunicationSettingDlg.h"
+#include "port/ui/WizardDlg.h"
 #include "tools/ui/DownLoadDlg.h"
 #include "tools/ui/LogoEditDlg.h"
 #include "tools/ui/NetworkDlg.h"
@@ -26,7 +28,8 @@ CScreenBase* MakeScreen(QWidget* parent) {
 
 // One line per page slot, in PageIndex order; nullptr leaves the slot empty.
 constexpr std::array<PageMaker, kPageCount> kPages{
-    nullptr,                   // PAGE_PORT             CCommunicationSettingDlg
+    // PAGE_PORT
+    &MakePage<CCommunicationSettingDlg>,
     &MakePage<CPrinterSetDlg>, // PAGE_PRINTER_SETTINGS
     &MakePage<CToolsDlg>,      // PAGE_TOOLS
     &MakePage<CNetworkDlg>,    // PAGE_NETWORK
@@ -75,8 +78,8 @@ CScreenBase* CreateEepromScreen(int instruction, QWidget* parent) {
     return MakeFrom(kEepromScreens, instruction, parent);
 }
 
-std::unique_ptr<QDialog> CreateWizardDialog(QWidget*) {
-    return nullptr; // CWizardDlg
+std::unique_ptr<QDialog> CreateWizardDialog(QWidget* parent) {
+    return std::make_unique<CWizardDlg>(parent);
 }
 
 std::unique_ptr<QDialog> CreateDownloadDialog(int language, const tagPORTINFO& port, QWidget* parent) {
