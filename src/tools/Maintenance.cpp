@@ -11,19 +11,19 @@ namespace quillory {
 
 const std::array<MaintenanceRow, kMaintenanceCount>& MaintenanceTable() {
     using P = CInstructionProtocol;
-    //                                                                    VKLZ   VKLE   VKLT   VKLA   VKLC
+    // Offered by: VKLZ, VKLE, VKLT, VKLA, VKLC.
     static constexpr std::array<MaintenanceRow, kMaintenanceCount> table{{
-        {MAINT_SELF_TEST, "self-test", &P::PrintSelfTest, {true, true, true, true, true}},
-        {MAINT_FONT_LIST, "font-list", &P::PrintFontList, {true, true, false, false, false}},
-        {MAINT_GRAPHIC_LIST, "graphic-list", &P::PrintGraphicList, {true, true, false, false, false}},
-        {MAINT_FORM_LIST, "form-list", &P::PrintFormList, {true, true, false, false, false}},
-        {MAINT_FEED, "feed", &P::FeedLabel, {true, false, true, true, true}},
-        {MAINT_CALIBRATE, "calibrate", &P::CalibrateMedia, {true, true, true, true, true}},
-        {MAINT_FACTORY_RESET, "factory-reset", &P::RestoreFactory, {true, true, true, false, true}},
-        {MAINT_RESTART, "restart", &P::RestartPrinter, {true, true, true, true, true}},
-        {MAINT_DUMP_ON, "dump-on", &P::EnterDumpMode, {true, true, true, false, true}},
-        {MAINT_DUMP_OFF, "dump-off", &P::ExitDumpMode, {true, false, false, false, true}},
-        {MAINT_AUTO_OFF, "auto-off", &P::ExitAutoMode, {false, true, false, false, false}},
+        {MAINT_SELF_TEST, &P::PrintSelfTest, {true, true, true, true, true}},
+        {MAINT_FONT_LIST, &P::PrintFontList, {true, true, false, false, false}},
+        {MAINT_GRAPHIC_LIST, &P::PrintGraphicList, {true, true, false, false, false}},
+        {MAINT_FORM_LIST, &P::PrintFormList, {true, true, false, false, false}},
+        {MAINT_FEED, &P::FeedLabel, {true, false, true, true, true}},
+        {MAINT_CALIBRATE, &P::CalibrateMedia, {true, true, true, true, true}},
+        {MAINT_FACTORY_RESET, &P::RestoreFactory, {true, true, true, false, true}},
+        {MAINT_RESTART, &P::RestartPrinter, {true, true, true, true, true}},
+        {MAINT_DUMP_ON, &P::EnterDumpMode, {true, true, true, false, true}},
+        {MAINT_DUMP_OFF, &P::ExitDumpMode, {true, false, false, false, true}},
+        {MAINT_AUTO_OFF, &P::ExitAutoMode, {false, true, false, false, false}},
     }};
     return table;
 }
@@ -33,7 +33,7 @@ namespace {
 // The page treats an index it does not know as VKLC, and so does everything it runs.
 int KnownInstruction(int instructionIndex) {
     return instructionIndex >= INSTRUCTION_VKLZ && instructionIndex <= INSTRUCTION_VKLC ? instructionIndex
-                                                                                         : INSTRUCTION_VKLC;
+                                                                                        : INSTRUCTION_VKLC;
 }
 
 } // namespace
@@ -41,7 +41,8 @@ int KnownInstruction(int instructionIndex) {
 bool MaintenanceOffered(int operation, int instructionIndex) {
     if (operation < 0 || operation >= kMaintenanceCount)
         return false;
-    return MaintenanceTable()[std::size_t(operation)].offered[std::size_t(KnownInstruction(instructionIndex))];
+    return MaintenanceTable()[std::size_t(operation)]
+        .offered[std::size_t(KnownInstruction(instructionIndex))];
 }
 
 int RunMaintenance(int operation, int instructionIndex, const tagPORTINFO& port) {

@@ -29,7 +29,6 @@ inline constexpr int kMaintenanceCount = 11;
 
 struct MaintenanceRow {
     MaintenanceOperation operation;
-    const char* name; // the command line's word for it
     int (CInstructionProtocol::*run)(tagPORTINFO);
     // Whether a printer of the language offers it: VKLZ, VKLE, VKLT, VKLA, VKLC.
     std::array<bool, 5> offered;
