@@ -1,5 +1,5 @@
+#include "CliRun.h"
 #include "app/AppSettings.h"
-#include "cli/CommandGroups.h"
 #include "sim/VirtualPrinter.h"
 #include "support/TestEnvironment.h"
 #include "tools/LogoBitmap.h"
@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <vector>
 
 using namespace quillory;
@@ -19,24 +18,12 @@ using namespace quillory::test;
 
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun Cli(std::vector<std::string> args) {
-    args.insert(args.begin(), "quillory-cli");
+// The command line run in this process, with arguments that may be built strings.
+CliRun Cli(const std::vector<std::string>& args) {
     std::vector<const char*> argv;
     for (const std::string& a : args)
         argv.push_back(a.c_str());
-    std::ostringstream out;
-    std::ostringstream err;
-    CliRun run;
-    run.status = cli::RunCli(int(argv.size()), argv.data(), out, err);
-    run.out = out.str();
-    run.err = err.str();
-    return run;
+    return RunInProcess(argv);
 }
 
 QByteArray Joined(const std::vector<QByteArray>& frames) {
@@ -54,7 +41,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(printer.StartTcp(0));
-        port = QStringLiteral("net:127.0.0.1:%1").arg(printer.TcpPort()).toStdString();
+        port = NetSpec(printer.TcpPort()).toStdString();
     }
     // Runs a command against the printer and returns what it received.
     QByteArray Received(std::vector<std::string> args, qsizetype expected, int status = 0) {
@@ -134,7 +121,7 @@ TEST_F(ToolsCliTest, NetworkFactoryAndFailures) {
 
     QTcpServer closed;
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
-    const std::string dead = QStringLiteral("net:127.0.0.1:%1").arg(closed.serverPort()).toStdString();
+    const std::string dead = NetSpec(closed.serverPort()).toStdString();
     closed.close();
     const CliRun run = Cli({"--port", dead, "network", "factory"});
     EXPECT_EQ(run.status, 11);
