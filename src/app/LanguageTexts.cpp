@@ -148,6 +148,9 @@ const QStringList& MessageKeys() {
         QStringLiteral("DriverHaveJobError"), QStringLiteral("PortAccessError"),
         QStringLiteral("ParameterError"),     QStringLiteral("WepPassword"),
         QStringLiteral("WpaPassword"),
+        // Messages of our own for failures the screens report rather than hide.
+        QStringLiteral("SsidTooLong"),        QStringLiteral("TcpPortRange"),    QStringLiteral("PictureOpenFail"),
+        QStringLiteral("OpenFileFail"),       QStringLiteral("DriverSetupError"),
     };
     return keys;
 }

@@ -12,6 +12,8 @@ namespace {
 // Every command group, in the order of the help text.
 constexpr RegisterCommands kGroups[] = {
     RegisterSendCommand,
+    RegisterLogoCommands,
+    RegisterNetworkCommands,
     RegisterPortCommands,
     RegisterInstructionCommands,
 };

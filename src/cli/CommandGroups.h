@@ -15,9 +15,11 @@ namespace quillory::cli {
 // status. A new group is a source file with one of these functions plus a line in CommandGroups.cpp.
 using RegisterCommands = void (*)(CLI::App& app, CliContext& context);
 
-void RegisterPortCommands(CLI::App& app, CliContext& context); // port-string, usb list, search
-void RegisterSendCommand(CLI::App& app, CliContext& context);  // send FILE
+void RegisterPortCommands(CLI::App& app, CliContext& context);        // port-string, usb list, search
+void RegisterSendCommand(CLI::App& app, CliContext& context);         // send FILE
 void RegisterInstructionCommands(CLI::App& app, CliContext& context); // settings, eeprom, tool
+void RegisterNetworkCommands(CLI::App& app, CliContext& context);     // network apply, network factory
+void RegisterLogoCommands(CLI::App& app, CliContext& context);        // logo convert, logo download
 
 [[nodiscard]] std::span<const RegisterCommands> CommandGroups();
 

@@ -4,6 +4,10 @@
 #include "port/ui/CommunicationSettingDlg.h"
 #include "port/ui/WizardDlg.h"
 #include "tools/ui/DebugDlg.h"
+#include "tools/ui/DownLoadDlg.h"
+#include "tools/ui/LogoEditDlg.h"
+#include "tools/ui/NetworkDlg.h"
+#include "tools/ui/ToolsDlg.h"
 
 #include <array>
 
@@ -28,11 +32,11 @@ constexpr std::array<PageMaker, kPageCount> kPages{
     // PAGE_PORT
     &MakePage<CCommunicationSettingDlg>,
     &MakePage<CPrinterSetDlg>, // PAGE_PRINTER_SETTINGS
-    nullptr,                   // PAGE_TOOLS            CToolsDlg
-    nullptr,                   // PAGE_NETWORK          CNetworkDlg
+    &MakePage<CToolsDlg>,      // PAGE_TOOLS
+    &MakePage<CNetworkDlg>,    // PAGE_NETWORK
     &MakePage<CDebugDlg>,      // PAGE_DEBUG
     &MakePage<CSettingEEPDlg>, // PAGE_EEPROM
-    nullptr,                   // PAGE_LOGO             CLogoEditDlg
+    &MakePage<CLogoEditDlg>,   // PAGE_LOGO
 };
 
 // One line per command-language index: 0 VKLZ, 1 VKLE, 2 VKLT, 3 VKLA, 4 VKLC.
@@ -79,8 +83,8 @@ std::unique_ptr<QDialog> CreateWizardDialog(QWidget* parent) {
     return std::make_unique<CWizardDlg>(parent);
 }
 
-std::unique_ptr<QDialog> CreateDownloadDialog(int, const tagPORTINFO&, QWidget*) {
-    return nullptr; // CDownLoadDlg(language, port, parent)
+std::unique_ptr<QDialog> CreateDownloadDialog(int language, const tagPORTINFO& port, QWidget* parent) {
+    return std::make_unique<CDownLoadDlg>(language, port, parent);
 }
 
 } // namespace quillory

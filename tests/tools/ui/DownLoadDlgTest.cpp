@@ -1,0 +1,180 @@
+#include "ToolsUiSupport.h"
+
+#include "app/LanguageTexts.h"
+#include "app/ui/FileDialogs.h"
+#include "app/ui/Messages.h"
+#include "app/ui/PageFactory.h"
+#include "sim/VirtualPrinter.h"
+#include "support/ScriptedPrinter.h"
+#include "support/TestEnvironment.h"
+#include "tools/ui/DownLoadDlg.h"
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+using namespace quillory;
+using namespace quillory::test;
+
+namespace {
+
+tagPORTINFO Loopback(std::uint16_t port) {
+    tagPORTINFO info = MakePortInfo(PORT_NET);
+    SetPortText(info.netAddress, QStringLiteral("127.0.0.1"));
+    info.netPort = port;
+    return info;
+}
+
+class DownloadTest : public ::testing::Test {
+protected:
+    TempEnvironment env;
+    QString answer;
+    FileDialogHook previousDialogs;
+    MessageHook previousMessages;
+    QStringList shown;     // message texts
+    QList<int> barAtShown; // the bar when each message came
+
+    std::unique_ptr<CDownLoadDlg> dialog;
+
+    void SetUp() override {
+        InitUserSettings();
+        WriteLanguage(LANGUAGE_ENGLISH);
+        previousDialogs = SetFileDialogHook([this](const FileDialogRequest&) { return answer; });
+        previousMessages = SetMessageHook([this](const ShownMessage& m) {
+            shown << m.text;
+            barAtShown << (dialog ? dialog->Progress()->value() : -1);
+        });
+    }
+    void TearDown() override {
+        dialog.reset();
+        SetFileDialogHook(previousDialogs);
+        SetMessageHook(previousMessages);
+    }
+    void Open(const tagPORTINFO& port) {
+        dialog = std::make_unique<CDownLoadDlg>(LANGUAGE_ENGLISH, port);
+        dialog->show();
+    }
+    QPushButton* Button(int id) const { return dialog->ControlAs<QPushButton>(id); }
+    void Choose(const QString& path) {
+        answer = path;
+        Button(CDownLoadDlg::IDC_OPEN)->click();
+    }
+    void DownloadAndWait() {
+        Button(CDownLoadDlg::IDC_DOWNLOAD)->click();
+        ASSERT_TRUE(WaitUntil([&] { return !dialog->IsBusy(); }, 60000));
+    }
+    bool ButtonsEnabled() const {
+        return Button(CDownLoadDlg::IDC_OPEN)->isEnabled() &&
+               Button(CDownLoadDlg::IDC_DOWNLOAD)->isEnabled() &&
+               Button(CDownLoadDlg::IDC_CLOSE)->isEnabled();
+    }
+};
+
+} // namespace
+
+TEST(DownloadProgress, CreepsByFiveAndRestsAtNinetyFive) {
+    int position = 0;
+    int ticks = 1;
+    for (; !CDownLoadDlg::Tick(position).last && ticks < 100; ++ticks)
+        position = CDownLoadDlg::Tick(position).value;
+    EXPECT_EQ(CDownLoadDlg::Tick(position).value, 95);
+    EXPECT_EQ(ticks, 19); // 19 ticks of 1.5 s: at rest after about half a minute
+}
+
+TEST_F(DownloadTest, ChoosingAndCancellingAFile) {
+    Open(Loopback(1));
+    EXPECT_FALSE(Button(CDownLoadDlg::IDC_DOWNLOAD)->isEnabled());
+    Choose(env.Path("firmware.bin"));
+    EXPECT_EQ(dialog->ControlAs<QLineEdit>(CDownLoadDlg::IDC_PATH)->text(), env.Path("firmware.bin"));
+    EXPECT_TRUE(Button(CDownLoadDlg::IDC_DOWNLOAD)->isEnabled());
+    // A cancelled choice leaves no file behind: nothing shown, nothing to download.
+    Choose({});
+    EXPECT_TRUE(dialog->Path().isEmpty());
+    EXPECT_TRUE(dialog->ControlAs<QLineEdit>(CDownLoadDlg::IDC_PATH)->text().isEmpty());
+    EXPECT_FALSE(Button(CDownLoadDlg::IDC_DOWNLOAD)->isEnabled());
+}
+
+TEST_F(DownloadTest, EmptyAndLargeFilesArriveUnchanged) {
+    sim::VirtualPrinter printer(INSTRUCTION_VKLZ);
+    ASSERT_TRUE(printer.StartTcp(0));
+    Open(Loopback(printer.TcpPort()));
+    QByteArray large(5 * 1024 * 1024 + 7, '\0');
+    std::uint32_t state = 99;
+    for (char& c : large) {
+        state = state * 1664525u + 1013904223u;
+        c = char(state >> 24);
+    }
+    const QString success = GetMessageText("DownloadSuccess", LANGUAGE_ENGLISH);
+    int connections = 0;
+    for (const QByteArray& content : {QByteArray(), large}) {
+        printer.ClearLog();
+        shown.clear();
+        barAtShown.clear();
+        const QString path = env.Path(QStringLiteral("upgrade-%1.bin").arg(content.size()));
+        WriteFileBytes(path, content);
+        Choose(path);
+        DownloadAndWait();
+        ASSERT_TRUE(printer.WaitForBytes(content.size(), 20000));
+        EXPECT_TRUE(printer.ReceivedBytes() == content) << content.size();
+        EXPECT_EQ(printer.ConnectionCount(), ++connections);
+        EXPECT_EQ(shown, QStringList{success});
+        EXPECT_EQ(barAtShown, QList<int>{100});
+        EXPECT_EQ(dialog->Progress()->value(), 0);
+        EXPECT_FALSE(dialog->ProgressTimer().isActive());
+        EXPECT_TRUE(ButtonsEnabled());
+    }
+}
+
+TEST_F(DownloadTest, ARefusedConnectionEndsWithItsMessageAndTheButtonsBack) {
+    Open(Loopback(DeadPort()));
+    const QString path = env.Path("label.prn");
+    WriteFileBytes(path, "^XA^FDx^FS^XZ\r\n");
+    Choose(path);
+    DownloadAndWait();
+    EXPECT_EQ(shown, QStringList{GetMessageText("OpenPortError", LANGUAGE_ENGLISH)});
+    EXPECT_EQ(barAtShown, QList<int>{0});
+    EXPECT_FALSE(dialog->ProgressTimer().isActive());
+    EXPECT_TRUE(ButtonsEnabled());
+}
+
+TEST_F(DownloadTest, AnUnreadableFileSendsNothingAndSaysSo) {
+    ScriptedPrinter printer;
+    Open(Loopback(1));
+    Choose(env.Path("gone.bin"));
+    DownloadAndWait();
+    EXPECT_EQ(printer.Connections(), 0);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(GetMessageText("OpenFileFail", LANGUAGE_ENGLISH)));
+    EXPECT_TRUE(ButtonsEnabled());
+}
+
+TEST_F(DownloadTest, StaysOpenWhileTheFileIsOnItsWay) {
+    QSemaphore release;
+    CCommunicationFactory::SetConnectionMaker(
+        [&](const tagPORTINFO&) { return std::make_unique<HeldConnection>(release); });
+    std::unique_ptr<QDialog> made = CreateDownloadDialog(LANGUAGE_ENGLISH, Loopback(1), nullptr);
+    ASSERT_NE(qobject_cast<CDownLoadDlg*>(made.get()), nullptr);
+    made.reset();
+
+    Open(Loopback(1));
+    const QString path = env.Path("firmware.bin");
+    WriteFileBytes(path, "firmware");
+    Choose(path);
+    Button(CDownLoadDlg::IDC_DOWNLOAD)->click();
+    ASSERT_TRUE(dialog->IsBusy());
+    EXPECT_FALSE(Button(CDownLoadDlg::IDC_OPEN)->isEnabled());
+    EXPECT_FALSE(Button(CDownLoadDlg::IDC_DOWNLOAD)->isEnabled());
+    EXPECT_FALSE(Button(CDownLoadDlg::IDC_CLOSE)->isEnabled());
+    EXPECT_TRUE(dialog->ProgressTimer().isActive());
+    dialog->reject();
+    EXPECT_FALSE(dialog->close());
+    EXPECT_TRUE(dialog->isVisible());
+
+    release.release();
+    ASSERT_TRUE(WaitUntil([&] { return !dialog->IsBusy(); }));
+    EXPECT_EQ(shown, QStringList{GetMessageText("DownloadSuccess", LANGUAGE_ENGLISH)});
+    CCommunicationFactory::SetConnectionMaker({});
+    EXPECT_TRUE(dialog->close());
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "app/AppSettings.h"
+#include "port/Communication.h"
+#include "port/PortInfo.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QSemaphore>
+#include <QString>
+#include <QTcpServer>
+#include <QWidget>
+
+#include <functional>
+
+namespace quillory::test {
+
+// Runs the event loop until condition holds or ms pass; returns the condition.
+inline bool WaitUntil(const std::function<bool()>& condition, int ms = 10000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return condition();
+}
+
+// Saves the network port of 127.0.0.1:port and the command language as the current ones.
+inline void UseLoopbackPrinter(std::uint16_t port, int instruction) {
+    InitUserSettings();
+    tagPORTINFO info = MakePortInfo(PORT_NET);
+    SetPortText(info.netAddress, QStringLiteral("127.0.0.1"));
+    info.netPort = port;
+    WritePortInfo(info);
+    WriteInstruction(instruction);
+}
+
+// A loopback port on which nobody listens.
+inline std::uint16_t DeadPort() {
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+// A connection whose Write waits until the test releases it, to catch an exchange in flight.
+class HeldConnection final : public CCommunicationProtocol {
+public:
+    explicit HeldConnection(QSemaphore& release) : m_release(release) {}
+    void Open(tagPORTINFO) override {}
+    void Read(std::uint8_t*, int, int* count) override { *count = 0; }
+    void Write(const std::uint8_t*, int length, int* count) override {
+        m_release.acquire();
+        *count = length;
+    }
+    void SetTimeouts(int, int) override {}
+    void Close() override {}
+
+private:
+    QSemaphore& m_release;
+};
+
+// Folder the screenshots go to, beside the built program.
+inline QString ShotFolder() {
+    const QString folder = QStringLiteral(QUILLORY_TEST_PROGRAM_DIR) + QStringLiteral("/../screenshots");
+    QDir().mkpath(folder);
+    return QDir::cleanPath(folder);
+}
+
+inline bool SaveShot(QWidget& widget, const QString& name) {
+    QCoreApplication::processEvents();
+    const QPixmap shot = widget.grab();
+    return !shot.isNull() && shot.save(ShotFolder() + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+} // namespace quillory::test
