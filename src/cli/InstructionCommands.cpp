@@ -3,6 +3,7 @@
 
 #include "app/ProfileFile.h"
 #include "instruction/InstructionProtocol.h"
+#include "tools/Maintenance.h"
 
 #include <CLI/CLI.hpp>
 
@@ -161,31 +162,19 @@ void RegisterEeprom(CLI::App& app, CliContext& context) {
                });
 }
 
-using Operation = int (CInstructionProtocol::*)(tagPORTINFO);
-struct Tool {
-    const char* name;
-    Operation operation;
+// Command names of the service operations, in the order of the maintenance table.
+constexpr std::array<const char*, kMaintenanceCount> kToolNames{
+    "self-test",     "font-list", "graphic-list", "form-list", "feed",     "calibrate",
+    "factory-reset", "restart",   "dump-on",      "dump-off",  "auto-off",
 };
-constexpr std::array<Tool, 11> kTools{{
-    {"self-test", &CInstructionProtocol::PrintSelfTest},
-    {"font-list", &CInstructionProtocol::PrintFontList},
-    {"graphic-list", &CInstructionProtocol::PrintGraphicList},
-    {"form-list", &CInstructionProtocol::PrintFormList},
-    {"feed", &CInstructionProtocol::FeedLabel},
-    {"calibrate", &CInstructionProtocol::CalibrateMedia},
-    {"factory-reset", &CInstructionProtocol::RestoreFactory},
-    {"restart", &CInstructionProtocol::RestartPrinter},
-    {"dump-on", &CInstructionProtocol::EnterDumpMode},
-    {"dump-off", &CInstructionProtocol::ExitDumpMode},
-    {"auto-off", &CInstructionProtocol::ExitAutoMode},
-}};
 
 void RegisterTools(CLI::App& app, CliContext& context) {
     CLI::App* tool = app.add_subcommand("tool", "Service operations (a language without one does nothing)");
     tool->require_subcommand(1);
-    for (const Tool& t : kTools) {
-        AddCommand(*tool, context, t.name, t.name,
-                   [operation = t.operation](CliContext& c, CInstructionProtocol& object) {
+    for (const MaintenanceRow& row : MaintenanceTable()) {
+        const char* name = kToolNames[std::size_t(row.operation)];
+        AddCommand(*tool, context, name, name,
+                   [operation = row.run](CliContext& c, CInstructionProtocol& object) {
                        if (const int code = (object.*operation)(c.Port()))
                            return c.PrinterFailure(code, {});
                        return kExitOk;
