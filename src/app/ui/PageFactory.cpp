@@ -1,6 +1,8 @@
 #include "app/ui/PageFactory.h"
 
 #include "app/ui/InstructionHostPage.h"
+#include "eeprom/ui/EepromScreen.h"
+#include "settings/ui/PrinterSetDlgs.h"
 
 #include <array>
 
@@ -33,19 +35,13 @@ constexpr std::array<PageMaker, kPageCount> kPages{
 
 // One line per command-language index: 0 VKLZ, 1 VKLE, 2 VKLT, 3 VKLA, 4 VKLC.
 constexpr std::array<ScreenMaker, 5> kPrinterSetScreens{
-    nullptr, // CVKLZPrinterSetDlg
-    nullptr, // CVKLEPrinterSetDlg
-    nullptr, // CVKLTPrinterSetDlg
-    nullptr, // CVKLAPrinterSetDlg
-    nullptr, // CVKLCPrinterSetDlg
+    &MakeScreen<CVKLZPrinterSetDlg>, &MakeScreen<CVKLEPrinterSetDlg>, &MakeScreen<CVKLTPrinterSetDlg>,
+    &MakeScreen<CVKLAPrinterSetDlg>, &MakeScreen<CVKLCPrinterSetDlg>,
 };
 
 constexpr std::array<ScreenMaker, 5> kEepromScreens{
-    nullptr, // CVKLZEEPDlg
-    nullptr, // CVKLEEEPDlg
-    nullptr, // CVKLTEEPDlg
-    nullptr, // CVKLAEEPDLg
-    nullptr, // CVKLCEEPDlg
+    &MakeScreen<CVKLZEEPDlg>, &MakeScreen<CVKLEEEPDlg>, &MakeScreen<CVKLTEEPDlg>,
+    &MakeScreen<CVKLAEEPDLg>, &MakeScreen<CVKLCEEPDlg>,
 };
 
 template <std::size_t N>
