@@ -2,18 +2,20 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
 
 namespace quillory::sim {
 
-// Faults the virtual printer injects on request.
+// Faults the virtual printer injects on request. The pseudo-terminal knows no connections, so
+// closeAfterBytes and refuseConnections apply to TCP only; the others apply to both.
 struct Faults {
-    int replyDelayMs = 0;          // wait this long before every reply
-    bool silent = false;           // take every byte, never reply
-    bool garbage = false;          // reply bytes that are not what was asked for
-    qint64 closeAfterBytes = -1;   // drop the connection once this many bytes came in (-1: never)
+    int replyDelayMs = 0;           // wait this long before every reply
+    bool silent = false;            // take every byte, never reply
+    bool garbage = false;           // reply bytes that are not what was asked for
+    qint64 closeAfterBytes = -1;    // drop the connection once this many bytes came in (-1: never)
     bool refuseConnections = false; // close every new connection at once
 };
 
@@ -48,6 +50,11 @@ public:
     bool WaitForBytes(qsizetype count, int timeoutMs) const;
     // Also appends every received byte to this file (empty: no file).
     void SetLogFile(const QString& path);
+    // The service actions the printer carried out ("self-test", "feed", "calibrate",
+    // "factory-reset", "restart", "dump-on", ...), in order; cleared with the log.
+    [[nodiscard]] QStringList Actions() const;
+    // TCP connections accepted since the start (refused ones not counted).
+    [[nodiscard]] int ConnectionCount() const;
 
     void SetFaults(const Faults& faults);
     [[nodiscard]] Faults CurrentFaults() const;

@@ -1,6 +1,127 @@
-#include <cstdio>
+// quillory-printer-sim: a virtual printer on 127.0.0.1 and/or a pseudo-terminal, until SIGINT or
+// SIGTERM.
+#include "port/PortInfo.h"
+#include "sim/VirtualPrinter.h"
 
-int main() {
-    std::fputs("quillory-printer-sim: not built yet\n", stderr);
-    return 1;
+#include <CLI/CLI.hpp>
+#include <QCoreApplication>
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int gSignalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(gSignalPipe[1], &byte, 1);
+}
+
+int LanguageIndex(const std::string& name) {
+    for (int i = 0; i < 5; ++i) {
+        if (quillory::InstructionName(i).compare(QString::fromStdString(name), Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    CLI::App cli{"Virtual printer for Quillory: answers like a printer of the chosen command language"};
+    std::string language = "VKLZ";
+    int port = -1;
+    bool pty = false;
+    int searchPort = -1;
+    std::string eepromFile;
+    std::string logFile;
+    quillory::sim::Faults faults;
+    cli.add_option("--lang", language, "Command language: VKLZ, VKLE, VKLT, VKLA or VKLC")
+        ->check([](const std::string& value) {
+            return LanguageIndex(value) < 0 ? std::string("unknown command language ") + value
+                                            : std::string();
+        });
+    cli.add_option("--port", port, "TCP port on 127.0.0.1 (0: a free one; the default without --pty)")
+        ->check(CLI::Range(0, 65535));
+    cli.add_flag("--pty", pty, "Also (or only) serve a pseudo-terminal");
+    cli.add_option("--search-port", searchPort, "Answer the network search probes on this UDP port (0: free)")
+        ->check(CLI::Range(0, 65535));
+    cli.add_option("--eeprom", eepromFile,
+                   "EEPROM image file: loaded when present, saved after every change");
+    cli.add_option("--log", logFile, "Append every received byte to this file");
+    cli.add_option("--delay", faults.replyDelayMs, "Wait this many milliseconds before every reply")
+        ->check(CLI::Range(0, 600000));
+    cli.add_flag("--silent", faults.silent, "Take every byte, never reply");
+    cli.add_flag("--garbage", faults.garbage, "Reply bytes that answer nothing");
+    cli.add_option("--close-after", faults.closeAfterBytes, "Drop a TCP connection after this many bytes")
+        ->check(CLI::Range(qint64(0), std::numeric_limits<qint64>::max()));
+    cli.add_flag("--refuse", faults.refuseConnections, "Close every new TCP connection at once");
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return cli.exit(e) == 0 ? 0 : 64;
+    }
+
+    // Signals are caught before anything is announced, so that a caller may stop us at once.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) {
+        std::cerr << "quillory-printer-sim: cannot set up signal handling\n";
+        return 1;
+    }
+    QSocketNotifier stopNotifier(gSignalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    quillory::sim::VirtualPrinter printer(LanguageIndex(language));
+    printer.SetFaults(faults);
+    if (!logFile.empty()) {
+        QFile probe(QString::fromStdString(logFile));
+        if (!probe.open(QIODevice::WriteOnly | QIODevice::Append)) {
+            std::cerr << "quillory-printer-sim: cannot open the log file " << logFile << '\n';
+            return 1;
+        }
+        printer.SetLogFile(probe.fileName());
+    }
+    if (!eepromFile.empty() && !printer.AttachEepromFile(QString::fromStdString(eepromFile))) {
+        std::cerr << "quillory-printer-sim: cannot use the EEPROM image " << eepromFile << '\n';
+        return 1;
+    }
+    if (port >= 0 || !pty) {
+        if (!printer.StartTcp(std::uint16_t(std::max(port, 0)))) {
+            std::cerr << "quillory-printer-sim: cannot listen on 127.0.0.1:" << std::max(port, 0) << '\n';
+            return 1;
+        }
+        std::cout << "tcp 127.0.0.1:" << printer.TcpPort() << std::endl;
+    }
+    if (pty) {
+        const QString path = printer.StartPty();
+        if (path.isEmpty()) {
+            std::cerr << "quillory-printer-sim: cannot open a pseudo-terminal\n";
+            return 1;
+        }
+        std::cout << "pty " << path.toStdString() << std::endl;
+    }
+    if (searchPort >= 0) {
+        const std::uint16_t bound = printer.StartSearchResponder(std::uint16_t(searchPort));
+        if (bound == 0) {
+            std::cerr << "quillory-printer-sim: cannot answer searches on 127.0.0.1:" << searchPort << '\n';
+            return 1;
+        }
+        std::cout << "search 127.0.0.1:" << bound << std::endl;
+    }
+
+    const int status = app.exec();
+    printer.Stop();
+    return status;
 }

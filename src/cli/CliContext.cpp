@@ -1,0 +1,51 @@
+#include "cli/CliContext.h"
+
+#include "app/AppSettings.h"
+#include "app/LanguageTexts.h"
+#include "cli/PortSpec.h"
+
+#include <ostream>
+
+namespace quillory::cli {
+
+tagPORTINFO CliContext::Port() const {
+    if (portSpec.empty())
+        return ReadPortInfo();
+    // Checked while parsing, so a port is there.
+    return ParsePortSpec(QString::fromStdString(portSpec)).port.value_or(MakePortInfo(0));
+}
+
+int CliContext::Instruction() const {
+    if (language.empty())
+        return ReadInstruction();
+    return InstructionFromName(QString::fromStdString(language));
+}
+
+int CliContext::Fail(int status, const QString& message) const {
+    err << "quillory-cli: " << message.toStdString() << std::endl;
+    return status;
+}
+
+int CliContext::PrinterFailure(int code, const QString& detail) const {
+    QString message = CommErrorText(code);
+    if (message.isEmpty())
+        message = QStringLiteral("The printer reported error %1.").arg(code);
+    if (!detail.isEmpty())
+        message += QStringLiteral(" (%1)").arg(detail);
+    return Fail(kExitPrinterBase + code, message);
+}
+
+int InstructionFromName(const QString& name) {
+    for (int i = INSTRUCTION_VKLZ; i <= INSTRUCTION_VKLC; ++i) {
+        if (InstructionName(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+QString CommErrorText(int code) {
+    const char* key = CommErrorMessageKey(code);
+    return key ? GetMessageText(key, LANGUAGE_ENGLISH) : QString();
+}
+
+} // namespace quillory::cli

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "port/PortInfo.h"
+
+#include <QString>
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+namespace quillory::cli {
+
+// Exit statuses of quillory-cli.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitUsage = 64;       // the command line is wrong
+inline constexpr int kExitBadInput = 65;    // an input file cannot be read or is not valid
+inline constexpr int kExitPrinterBase = 10; // plus the communication error code (11 open failed, ...)
+
+// What every command needs: the global options, the output streams and the work to run.
+struct CliContext {
+    CliContext(std::ostream& out, std::ostream& err) : out(out), err(err) {}
+
+    // The port of --port, or the one saved in the user settings file.
+    [[nodiscard]] tagPORTINFO Port() const;
+    // The command-language index of --lang, or the one saved in the user settings file.
+    [[nodiscard]] int Instruction() const;
+
+    // Reports on standard error and returns the exit status.
+    int Fail(int status, const QString& message) const;
+    // A printer failure: the message of the code, then the detail; 10 plus the code.
+    int PrinterFailure(int code, const QString& detail) const;
+
+    std::string portSpec; // --port as given (already checked)
+    std::string language; // --lang as given (already checked)
+    std::ostream& out;
+    std::ostream& err;
+    // Set by the chosen command while the command line is parsed; run once parsing succeeded.
+    std::function<int()> action;
+};
+
+// The command-language index of a name (VKLZ, VKLE, VKLT, VKLA, VKLC, any case); -1 for others.
+[[nodiscard]] int InstructionFromName(const QString& name);
+
+// The English text of a communication error code ("" for an unknown code).
+[[nodiscard]] QString CommErrorText(int code);
+
+} // namespace quillory::cli

@@ -1,0 +1,59 @@
+#include "cli/CommandGroups.h"
+
+#include "cli/PortSpec.h"
+
+#include <CLI/CLI.hpp>
+
+#include <ostream>
+
+namespace quillory::cli {
+namespace {
+
+// Every command group, in the order of the help text.
+constexpr RegisterCommands kGroups[] = {
+    RegisterSendCommand,
+    RegisterPortCommands,
+};
+
+} // namespace
+
+std::span<const RegisterCommands> CommandGroups() {
+    return kGroups;
+}
+
+int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    CLI::App app{"Quillory command line: configure and service thermal label printers", "quillory-cli"};
+    CliContext context(out, err);
+    app.add_option("--port", context.portSpec,
+                   "net:HOST:PORT | com:NAME[:BAUD[:BITS[:STOP[:PARITY[:FLOW]]]]] | lpt:NAME | usb:NAME | "
+                   "usbapi:N | driver:QUEUE (default: the saved port)")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                const ParsedPortSpec parsed = ParsePortSpec(QString::fromStdString(text));
+                return parsed.port ? std::string() : parsed.error.toStdString();
+            },
+            "SPEC"));
+    app.add_option("--lang", context.language, "VKLZ, VKLE, VKLT, VKLA or VKLC (default: the saved one)")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                return InstructionFromName(QString::fromStdString(text)) < 0
+                           ? "unknown command language " + text + " (VKLZ, VKLE, VKLT, VKLA, VKLC)"
+                           : std::string();
+            },
+            "LANG"));
+    app.require_subcommand(1);
+    app.fallthrough(); // global options may also follow the command
+    for (const RegisterCommands registerGroup : CommandGroups())
+        registerGroup(app, context);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int status = app.exit(e, out, err);
+        return status == 0 ? kExitOk : kExitUsage;
+    }
+    if (!context.action)
+        return context.Fail(kExitUsage, QStringLiteral("no command given"));
+    return context.action();
+}
+
+} // namespace quillory::cli

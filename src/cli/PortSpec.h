@@ -1,0 +1,23 @@
+#pragma once
+
+#include "port/PortInfo.h"
+
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+namespace quillory::cli {
+
+// A port description from its command-line form:
+//   net:HOST:PORT
+//   com:NAME[:BAUD[:BITS[:STOP[:PARITY[:FLOW]]]]]   (defaults 9600, 8, 0, 0, 1)
+//   lpt:NAME | usb:NAME | usbapi:N (N as "usb list" numbers the printers, from 1) | driver:QUEUE
+struct ParsedPortSpec {
+    std::optional<tagPORTINFO> port;
+    QString error; // why the text is no port description
+};
+
+[[nodiscard]] ParsedPortSpec ParsePortSpec(QStringView spec);
+
+} // namespace quillory::cli

@@ -1,0 +1,160 @@
+#include "sim/PtyPort.h"
+
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace quillory::sim {
+namespace {
+// How often the line is looked at while no client holds it; well inside the 30 ms that clients
+// wait for a reply.
+constexpr int kWatchIntervalMs = 5;
+constexpr int kReadChunk = 65536;
+} // namespace
+
+PtyPort::PtyPort(QObject* parent) : QObject(parent) {}
+
+PtyPort::~PtyPort() {
+    Close();
+}
+
+bool PtyPort::Open() {
+    Close();
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (master < 0)
+        return false;
+    char name[128] = {};
+    if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name, sizeof name) != 0) {
+        ::close(master);
+        return false;
+    }
+    m_master = master;
+    m_slavePath = QString::fromLocal8Bit(name);
+    m_hungUp = false;
+    MakeRaw();
+
+    m_readNotifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
+    connect(m_readNotifier, &QSocketNotifier::activated, this, &PtyPort::ReadAvailable);
+    m_writeNotifier = new QSocketNotifier(m_master, QSocketNotifier::Write, this);
+    m_writeNotifier->setEnabled(false);
+    connect(m_writeNotifier, &QSocketNotifier::activated, this, &PtyPort::Flush);
+    m_watch = new QTimer(this);
+    m_watch->setTimerType(Qt::PreciseTimer);
+    m_watch->setInterval(kWatchIntervalMs);
+    connect(m_watch, &QTimer::timeout, this, &PtyPort::CheckForClient);
+    return true;
+}
+
+void PtyPort::Close() {
+    delete m_readNotifier;
+    delete m_writeNotifier;
+    delete m_watch;
+    m_readNotifier = m_writeNotifier = nullptr;
+    m_watch = nullptr;
+    if (m_master >= 0)
+        ::close(m_master);
+    m_master = -1;
+    m_slavePath.clear();
+    m_outgoing.clear();
+}
+
+void PtyPort::MakeRaw() {
+    // The line settings belong to the terminal, not to one open of it: a client may leave echo or
+    // line editing on, which would turn the printer's replies into its input.
+    termios settings{};
+    if (tcgetattr(m_master, &settings) == 0) {
+        cfmakeraw(&settings);
+        tcsetattr(m_master, TCSANOW, &settings);
+    }
+}
+
+void PtyPort::ReadAvailable() {
+    char buffer[kReadChunk];
+    for (;;) {
+        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+        if (n > 0) {
+            emit Received(QByteArray(buffer, n));
+            if (m_master < 0)
+                return;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        HangUp(); // EIO: the last client closed the slave
+        return;
+    }
+}
+
+void PtyPort::HangUp() {
+    if (m_hungUp)
+        return;
+    m_hungUp = true;
+    m_readNotifier->setEnabled(false);
+    m_writeNotifier->setEnabled(false);
+    m_outgoing.clear();
+    DiscardUnread();
+    MakeRaw();
+    emit ClientGone();
+    m_watch->start();
+}
+
+void PtyPort::DiscardUnread() {
+    // Replies the last client left unread wait in the slave's input queue (and in the master's
+    // output) and must not greet the next client. Opening the slave for a moment reaches them.
+    tcflush(m_master, TCOFLUSH);
+    const int slave =
+        ::open(m_slavePath.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (slave >= 0) {
+        tcflush(slave, TCIFLUSH);
+        ::close(slave);
+    }
+}
+
+void PtyPort::CheckForClient() {
+    pollfd fd{m_master, POLLIN, 0};
+    if (::poll(&fd, 1, 0) < 0)
+        return;
+    // Data may have come from a client that opened, wrote and closed between two looks.
+    if ((fd.revents & POLLHUP) && !(fd.revents & POLLIN))
+        return;
+    m_watch->stop();
+    m_hungUp = false;
+    m_readNotifier->setEnabled(true);
+    ReadAvailable();
+}
+
+void PtyPort::Write(const QByteArray& bytes) {
+    if (m_master < 0 || m_hungUp)
+        return;
+    m_outgoing += bytes;
+    Flush();
+}
+
+void PtyPort::Flush() {
+    while (!m_outgoing.isEmpty()) {
+        const ssize_t n = ::write(m_master, m_outgoing.constData(), std::size_t(m_outgoing.size()));
+        if (n > 0) {
+            m_outgoing.remove(0, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            m_writeNotifier->setEnabled(true);
+            return;
+        }
+        m_outgoing.clear(); // the client is gone
+        break;
+    }
+    m_writeNotifier->setEnabled(false);
+}
+
+} // namespace quillory::sim
