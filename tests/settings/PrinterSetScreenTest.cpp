@@ -157,8 +157,8 @@ TEST_P(PrinterSetContract, ReadApplySaveLoadAndAFailedRead) {
         EXPECT_EQ(answer.requests[0].filter, FileFilter("text Files (" + pattern + ")", pattern));
         EXPECT_EQ(answer.requests[0].defaultSuffix, SettingsFileExtension(c.instruction));
     }
-    EXPECT_EQ(messages.Texts(), c.instruction == INSTRUCTION_VKLA ? QStringList{}
-                                                                  : QStringList{Message("SaveFileSuccess")});
+    EXPECT_EQ(messages.Texts(),
+              c.instruction == INSTRUCTION_VKLA ? QStringList{} : QStringList{Message("SaveFileSuccess")});
     const QStringList saved = Shown(*screen);
     Field(*screen, c.darknessId)->SetValue(1);
     Field(*screen, c.lengthId)->SetValue(c.lengthDots + 8);
@@ -304,7 +304,8 @@ TEST(PrinterSetScreen, ClockChoiceIsSentAndSavedWithoutItsText) {
         z->OnSaveFile();
     }
     const auto record = std::get<VKLZSettings>(z->Instruction().GetSettingsRecord());
-    EXPECT_TRUE(QRegularExpression(R"(^\d\d,\d\d,\d{4},\d\d,\d\d,\d\d,M$)").match(record.ClockText).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression(R"(^\d\d,\d\d,\d{4},\d\d,\d\d,\d\d,M$)").match(record.ClockText).hasMatch())
         << record.ClockText.toStdString();
     const QByteArray file = ReadFileBytes(path);
     EXPECT_TRUE(file.contains("SetClock=1\r\n"));

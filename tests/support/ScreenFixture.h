@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppSettings.h"
+#include "app/ui/ControlRegistry.h"
 #include "app/ui/FileDialogs.h"
 #include "port/PortInfo.h"
 #include "sim/VirtualPrinter.h"
@@ -23,6 +24,23 @@ inline bool WaitUntil(const std::function<bool()>& condition, int ms = 10000) {
     while (!condition() && timer.elapsed() < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     return condition();
+}
+
+// Pairs of visible controls of a screen that overlap each other: a layout that does not fit
+// draws one control over another.
+inline QStringList OverlappingControls(const CControlRegistry& screen) {
+    QStringList overlaps;
+    const QList<int> ids = screen.ControlIds();
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        const QWidget* a = screen.Control(ids[i]);
+        for (qsizetype j = i + 1; j < ids.size(); ++j) {
+            const QWidget* b = screen.Control(ids[j]);
+            if (a->isVisible() && b->isVisible() && a->parentWidget() == b->parentWidget() &&
+                a->geometry().intersects(b->geometry()))
+                overlaps << QStringLiteral("%1/%2").arg(ids[i]).arg(ids[j]);
+        }
+    }
+    return overlaps;
 }
 
 // A private environment whose saved port is a virtual printer of one language on 127.0.0.1,

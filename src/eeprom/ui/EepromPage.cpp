@@ -14,7 +14,7 @@
 namespace quillory {
 namespace {
 
-constexpr int kControlWidth = 118;
+constexpr int kControlWidth = 100;
 // Number fields show four digits ("%04d") unless a value needs more.
 constexpr int kNumberDigits = 4;
 
@@ -47,6 +47,7 @@ void CEepromPage::Build() {
         switch (row.kind) {
         case EepromControlKind::List: {
             auto* list = AddControl(row.id, new QComboBox(this));
+            list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
             for (const char* text : EepromFixedListTexts(row.fixedList))
                 list->addItem(QString::fromLatin1(text));
             connect(list, &QComboBox::currentIndexChanged, this, [this, entry] {
@@ -65,8 +66,12 @@ void CEepromPage::Build() {
             field->setMaxLength(TypingLimit(row));
             field->setAlignment(Qt::AlignRight);
             // Entries the printer is never sent are shown read-only rather than taken and dropped.
-            if (row.kind == EepromControlKind::ReadOnlyNumber || !EepromEntryWritten(m_instruction, entry))
+            if (row.kind == EepromControlKind::ReadOnlyNumber || !EepromEntryWritten(m_instruction, entry)) {
                 field->setReadOnly(true);
+                QPalette palette = field->palette();
+                palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+                field->setPalette(palette);
+            }
             connect(field, &QLineEdit::textChanged, this, [this, entry] {
                 if (!m_filling)
                     emit entryEdited(entry);
@@ -89,7 +94,11 @@ void CEepromPage::Build() {
             break;
         }
         }
-        bound.control->setFixedWidth(kControlWidth);
+        // Lists grow to their longest entry and a column takes the width of its widest list;
+        // fields fill the column whatever their own preferred width.
+        bound.control->setMinimumWidth(kControlWidth);
+        if (row.kind != EepromControlKind::List)
+            bound.control->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
         auto* caption = AddControl(kEepromCaptionOffset + row.id, new CTooptipStatic(this));
         if (row.tip)
             caption->SetTooltipText(EepromAddressTip(m_instruction, entry));
@@ -109,10 +118,10 @@ void CEepromPage::Build() {
 
 void CEepromPage::BuildLayout() {
     auto* grid = new QGridLayout(this);
-    grid->setContentsMargins(10, 8, 10, 6);
+    grid->setContentsMargins(6, 8, 6, 6);
     grid->setHorizontalSpacing(6);
     grid->setVerticalSpacing(3);
-    grid->setColumnMinimumWidth(2, 14);
+    grid->setColumnMinimumWidth(2, 4);
     const int rows = int(m_bound.size() + 1) / 2;
     for (int i = 0; i < int(m_bound.size()); ++i) {
         const Bound& b = m_bound[std::size_t(i)];
@@ -120,6 +129,8 @@ void CEepromPage::BuildLayout() {
         grid->addWidget(Control(kEepromCaptionOffset + b.row->id), i % rows, column);
         grid->addWidget(b.control, i % rows, column + 1);
     }
+    grid->setColumnMinimumWidth(1, kControlWidth);
+    grid->setColumnMinimumWidth(4, kControlWidth);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(3, 1);
     grid->setRowStretch(rows, 1);

@@ -93,7 +93,7 @@ CEepromScreen::~CEepromScreen() = default;
 
 void CEepromScreen::BuildLayout() {
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setContentsMargins(6, 8, 6, 8);
     layout->setSpacing(6);
     layout->addWidget(m_tabs, 1);
     m_progress->setTextVisible(false);
