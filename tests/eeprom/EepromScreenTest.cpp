@@ -293,6 +293,20 @@ TEST(EepromScreen, RestoreFollowsTheBackupFile) {
     EXPECT_TRUE(later->Control(1445)->isEnabled());
 }
 
+TEST(EepromScreen, AReadWhoseBackupCannotBeWrittenShowsWhatWasReadAndSaysSo) {
+    PrinterWorld world(INSTRUCTION_VKLE);
+    world.printer.SetEepromWord(0x0F, 77);
+    const QString notAFolder = world.env.Path("plain-file");
+    WriteFileBytes(notAFolder, "x");
+    qputenv("QUILLORY_EEPBAK_DIR", notAFolder.toLocal8Bit());
+    auto screen = MakeEepromScreen(INSTRUCTION_VKLE);
+    CMessageCapture messages;
+    Press(*screen, 1354);
+    EXPECT_EQ(messages.Texts(), QStringList{Message("CreateFileError")});
+    EXPECT_EQ(Number(*screen, 7)->GetValue(), 77);
+    EXPECT_FALSE(screen->Control(1357)->isEnabled());
+}
+
 TEST(EepromScreen, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
     TempEnvironment env;
     for (const int instruction : {int(INSTRUCTION_VKLA), int(INSTRUCTION_VKLZ)}) {

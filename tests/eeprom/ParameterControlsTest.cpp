@@ -32,36 +32,6 @@ TEST(ParameterControls, EveryEntryHasOneControlOnOnePage) {
     }
 }
 
-TEST(ParameterControls, ConversionsBetweenPositionsAndValues) {
-    using C = EepromConversion;
-    EXPECT_EQ(EepromValueOfPosition(C::PlusOne, 0), 1);
-    EXPECT_EQ(EepromPositionOfValue(C::PlusOne, 3), 2);
-    EXPECT_EQ(EepromValueOfPosition(C::VklaParity, 0), 0);
-    EXPECT_EQ(EepromValueOfPosition(C::VklaParity, 1), 2);
-    EXPECT_EQ(EepromPositionOfValue(C::VklaParity, 0), 0);
-    EXPECT_EQ(EepromPositionOfValue(C::VklaParity, 3), 2);
-    EXPECT_EQ(EepromValueOfPosition(C::PlusSeven, 1), 8);
-    EXPECT_EQ(EepromPositionOfValue(C::PlusSeven, 7), 0);
-    EXPECT_EQ(EepromPositionOfValue(C::PlusSeven, 0), -7) << "no position: the caller shows none";
-    EXPECT_EQ(EepromControls(3)[30].conversion, C::PlusOne);
-    EXPECT_EQ(EepromControls(3)[33].conversion, C::VklaParity);
-    EXPECT_EQ(EepromControls(1)[34].conversion, C::PlusSeven);
-}
-
-TEST(ParameterControls, WrittenEntriesAndAddressTips) {
-    for (const int language : {0, 2, 4}) {
-        EXPECT_FALSE(EepromEntryWritten(language, 20));
-        EXPECT_TRUE(EepromEntryWritten(language, 21));
-    }
-    EXPECT_FALSE(EepromEntryWritten(1, 21));
-    EXPECT_TRUE(EepromEntryWritten(3, 51));
-    EXPECT_EQ(EepromAddressTip(0, 5), "0x1E");
-    EXPECT_EQ(EepromAddressTip(2, 11), "0x83");
-    EXPECT_EQ(EepromAddressTip(3, 51), "");
-    EXPECT_EQ(EepromControls(2)[9].minimum, -120);
-    EXPECT_EQ(EepromControls(0)[9].minimum, 0);
-}
-
 CollectedTexts Collect(int languageIndex, const char* element) {
     return CollectShippedTexts(languageIndex, element);
 }

@@ -180,11 +180,14 @@ void CEepromScreen::OnRead() {
     CInstructionProtocol* instruction = m_instruction.get();
     m_exchange.Start([instruction, port] { return instruction->BackupEeprom(port); },
                      [this, language](int code) {
+                         // Without a backup the whole EEPROM was still read: the pages show it,
+                         // so that nothing older is written back by the next Apply.
+                         if (code == 0 || code == COMM_CREATE_FILE)
+                             FillPages();
                          if (code != 0) {
                              ShowCommError(code, language, this);
                              return;
                          }
-                         FillPages();
                          ShowMessageKey(m_spec.readMessage, language, this);
                      });
 }
