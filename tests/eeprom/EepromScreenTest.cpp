@@ -123,6 +123,7 @@ TEST_P(EepromContract, ReadApplySaveLoadRestoreAndAFailedRead) {
 
     // Restore writes the backup of the read back to the printer.
     messages.Clear();
+    world.printer.ClearLog();
     Press(*screen, spec.restoreId);
     ASSERT_TRUE(WaitForEepromWrite(*screen, world.printer));
     EXPECT_EQ(messages.Texts(), QStringList{Message(c.restoreMessage)});
@@ -173,6 +174,7 @@ TEST(EepromScreen, VklaConversionsOfBaudRateAndParity) {
     auto screen = MakeEepromScreen(INSTRUCTION_VKLA);
     CMessageCapture messages;
     Press(*screen, 1364);
+    ASSERT_EQ(messages.Texts(), QStringList{Message("ReadPrinterSuccess")});
     EXPECT_EQ(List(*screen, 30)->currentIndex(), 2);
     List(*screen, 30)->setCurrentIndex(0);
     List(*screen, 33)->setCurrentIndex(1);

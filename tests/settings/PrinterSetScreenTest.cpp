@@ -237,6 +237,7 @@ TEST(PrinterSetScreen, VklaShowsOffsetsSignedSpeedsAsPositionsAndTheRecordsUnit)
     List(*screen, 1010)->setCurrentIndex(9);
     world.printer.ClearLog();
     Press(*screen, 1533);
+    ASSERT_TRUE(world.printer.WaitForBytes(ApplyBytes(*screen).size(), 5000));
     const QByteArray log = world.printer.ReceivedBytes();
     EXPECT_TRUE(log.contains(VklaMaskedWriteCommand("0F", 0xFFFF, 'L'))) << log.toStdString();
     EXPECT_TRUE(log.contains(VklaMaskedWriteCommand("18", 0xFFFF, 65531))) << "-5 goes out as fffb";
