@@ -13,6 +13,7 @@ namespace {
 constexpr RegisterCommands kGroups[] = {
     RegisterSendCommand,
     RegisterPortCommands,
+    RegisterInstructionCommands,
 };
 
 } // namespace

@@ -17,6 +17,7 @@ using RegisterCommands = void (*)(CLI::App& app, CliContext& context);
 
 void RegisterPortCommands(CLI::App& app, CliContext& context); // port-string, usb list, search
 void RegisterSendCommand(CLI::App& app, CliContext& context);  // send FILE
+void RegisterInstructionCommands(CLI::App& app, CliContext& context); // settings, eeprom, tool
 
 [[nodiscard]] std::span<const RegisterCommands> CommandGroups();
 

@@ -33,7 +33,9 @@ int CVKLCInstruction::ReadSettings(tagPORTINFO port) {
         s.PaperType = int(ReadEepromBits(x, "1C", 0, 2));
         s.PrintSpeed = VklcSpeedPosition(ReadEepromBits(x, "0F", 0, 15));
         s.PrintDarkness = int(ReadEepromBits(x, "12", 0, 7));
-        s.PaperWidth = int(ReadEepromBits(x, "47", 0, 7));
+        // The whole word: it is the label width of the EEPROM page too, and a byte would turn
+        // 800 dots into 32 and send that back on the next apply.
+        s.PaperWidth = int(ReadEepromBits(x, "47", 0, 15));
         s.PaperHeight = int(ReadEepromBits(x, s.PaperType == 0 ? "1E" : "1B", 0, 15));
     });
     m_settings = s;

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -50,5 +51,38 @@ TEST(Startup, SecondCopyExitsSilentlyWhileTheFirstRuns) {
     if (!first.waitForFinished(5000)) {
         first.kill();
         first.waitForFinished(5000);
+    }
+}
+
+TEST(Startup, DemoRunsOnItsOwnPrinterAndLeavesTheUsersSettingsAlone) {
+    TempEnvironment env;
+    QProcess demo;
+    demo.setProcessEnvironment(ProgramEnvironment(env));
+    demo.start(BuildProgramFolder() + "/quillory", {"--demo"});
+    ASSERT_TRUE(demo.waitForStarted(10000));
+    QByteArray announced;
+    QDeadlineTimer deadline(15000);
+    while (!announced.contains('\n') && !deadline.hasExpired()) {
+        demo.waitForReadyRead(100);
+        announced += demo.readAllStandardOutput();
+    }
+    const QRegularExpressionMatch match = QRegularExpression("127\\.0\\.0\\.1:(\\d+)").match(QString::fromUtf8(announced));
+    ASSERT_TRUE(match.hasMatch()) << announced.toStdString();
+
+    // The demo printer answers like a real one.
+    QProcess cli;
+    cli.setProcessEnvironment(ProgramEnvironment(env));
+    cli.start(BuildProgramFolder() + "/quillory-cli",
+              {"--port", "net:127.0.0.1:" + match.captured(1), "--lang", "VKLZ", "settings", "read", "--json"});
+    ASSERT_TRUE(cli.waitForFinished(20000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    EXPECT_TRUE(cli.readAllStandardOutput().contains("\"DPI\":203"));
+    EXPECT_EQ(demo.state(), QProcess::Running);
+    EXPECT_FALSE(QFileInfo::exists(env.ConfigFolder() + "/Quillory"));
+
+    demo.terminate();
+    if (!demo.waitForFinished(5000)) {
+        demo.kill();
+        demo.waitForFinished(5000);
     }
 }

@@ -210,7 +210,7 @@ TEST(Vklc, ToneSpeedAndMedia) {
 TEST(Vklc, ReadSettingsWithoutDrainAndOneResolutionRead) {
     WordModel model;
     model.image[0x18] = 24;     // anything but 8 is 300 dpi
-    model.image[0x47] = 0x0190; // only the low byte is asked for
+    model.image[0x47] = 0x0190; // the whole word, not only its low byte
     model.image[0x0F] = 136;
     ScriptedPrinter printer(std::ref(model));
     printer.QueueReply("old");
@@ -221,7 +221,7 @@ TEST(Vklc, ReadSettingsWithoutDrainAndOneResolutionRead) {
     ASSERT_EQ(vklc.ReadSettings(kPort), 0);
     const VKLCSettings s = vklc.GetSettings();
     EXPECT_EQ(s.DPI, 300);
-    EXPECT_EQ(s.PaperWidth, 0x90);
+    EXPECT_EQ(s.PaperWidth, 0x190);
     EXPECT_EQ(s.PrintSpeed, 5);
     EXPECT_EQ(s.Unit, 2);
     EXPECT_EQ(model.reads.size(), 6);

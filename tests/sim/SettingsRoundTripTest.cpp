@@ -185,7 +185,7 @@ Record ReadVklc(StreamPrinter& p) {
     r["PaperType"] = int(Bits(p, 0x1C, 0, 2));
     r["PrintSpeed"] = VklcSpeedPosition(Bits(p, 0x0F, 0, 15));
     r["PrintDarkness"] = int(Bits(p, 0x12, 0, 7));
-    r["PaperWidth"] = int(Bits(p, 0x47, 0, 7));
+    r["PaperWidth"] = int(Bits(p, 0x47, 0, 15));
     r["PaperHeight"] = int(Bits(p, r["PaperType"] == 0 ? 0x1E : 0x1B, 0, 15));
     return r;
 }
@@ -314,13 +314,13 @@ TEST(SettingsRoundTrip, Vklc) {
         expected["DPI"] = 203;
         ExpectRoundTrip(vklc, r, expected);
     }
-    // Only the low byte of the width is read back.
+    // A width beyond one byte comes back whole.
     Record wide{{"PaperType", 2},
                 {"PaperHeight", 400},
                 {"PaperWidth", 0x0190},
                 {"PrintSpeed", 3},
                 {"PrintDarkness", 1}};
     Record expected = wide;
-    expected["PaperWidth"] = 0x90;
+    expected["DPI"] = 203;
     ExpectRoundTrip(vklc, wide, expected);
 }

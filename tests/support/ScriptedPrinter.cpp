@@ -26,10 +26,19 @@ public:
             *count = n;
     }
     void Write(const std::uint8_t* data, int length, int* count) override {
-        const QByteArray bytes(reinterpret_cast<const char*>(data), length);
+        QByteArray bytes(reinterpret_cast<const char*>(data), length);
         ScriptedPrinter::Responder responder;
         {
             QMutexLocker lock(&m_state->mutex);
+            const qint64 limit = m_state->failAfterBytes;
+            if (limit >= 0 && m_state->bytesWritten + length > limit) {
+                const qint64 delivered = std::max<qint64>(0, limit - m_state->bytesWritten);
+                m_state->writes << bytes.left(delivered);
+                m_state->bytesWritten += delivered;
+                m_state->events << QStringLiteral("write %1 broken after %2").arg(length).arg(delivered);
+                throw CommunicationException(COMM_FAILED, QStringLiteral("connection closed by the printer"));
+            }
+            m_state->bytesWritten += length;
             m_state->writes << bytes;
             m_state->events << QStringLiteral("write %1").arg(length);
             if (m_state->failOnWrite == m_state->writes.size())
@@ -96,6 +105,11 @@ int ScriptedPrinter::Connections() const {
     return m_state->connections;
 }
 
+qint64 ScriptedPrinter::BytesWritten() const {
+    QMutexLocker lock(&m_state->mutex);
+    return m_state->bytesWritten;
+}
+
 int ScriptedPrinter::ReadCalls() const {
     QMutexLocker lock(&m_state->mutex);
     return m_state->readCalls;
@@ -107,6 +121,7 @@ void ScriptedPrinter::Clear() {
     m_state->writes.clear();
     m_state->connections = 0;
     m_state->readCalls = 0;
+    m_state->bytesWritten = 0;
 }
 
 void ScriptedPrinter::QueueReply(const QByteArray& bytes) {

@@ -38,6 +38,10 @@ public:
     // Faults: Open throws this code; the N-th write (1-based) throws code 3.
     void FailOpen(int code) { m_state->failOpen = code; }
     void FailOnWrite(int n) { m_state->failOnWrite = n; }
+    // The connection breaks once this many bytes have been written (-1: never); the write that
+    // crosses the limit delivers its first bytes and then throws code 3, as a peer that hangs up would.
+    void FailAfterBytes(qint64 n) { m_state->failAfterBytes = n; }
+    [[nodiscard]] qint64 BytesWritten() const;
 
     struct State {
         mutable QMutex mutex;
@@ -49,6 +53,8 @@ public:
         int readCalls = 0;
         int failOpen = 0;
         int failOnWrite = 0;
+        qint64 failAfterBytes = -1;
+        qint64 bytesWritten = 0;
     };
 
 private:

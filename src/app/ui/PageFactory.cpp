@@ -2,6 +2,8 @@
 
 #include "app/ui/InstructionHostPage.h"
 #include "eeprom/ui/EepromScreen.h"
+#include "port/ui/CommunicationSettingDlg.h"
+#include "port/ui/WizardDlg.h"
 #include "settings/ui/PrinterSetDlgs.h"
 
 #include <array>
@@ -24,7 +26,8 @@ CScreenBase* MakeScreen(QWidget* parent) {
 
 // One line per page slot, in PageIndex order; nullptr leaves the slot empty.
 constexpr std::array<PageMaker, kPageCount> kPages{
-    nullptr,                   // PAGE_PORT             CCommunicationSettingDlg
+    // PAGE_PORT
+    &MakePage<CCommunicationSettingDlg>,
     &MakePage<CPrinterSetDlg>, // PAGE_PRINTER_SETTINGS
     nullptr,                   // PAGE_TOOLS            CToolsDlg
     nullptr,                   // PAGE_NETWORK          CNetworkDlg
@@ -35,13 +38,19 @@ constexpr std::array<PageMaker, kPageCount> kPages{
 
 // One line per command-language index: 0 VKLZ, 1 VKLE, 2 VKLT, 3 VKLA, 4 VKLC.
 constexpr std::array<ScreenMaker, 5> kPrinterSetScreens{
-    &MakeScreen<CVKLZPrinterSetDlg>, &MakeScreen<CVKLEPrinterSetDlg>, &MakeScreen<CVKLTPrinterSetDlg>,
-    &MakeScreen<CVKLAPrinterSetDlg>, &MakeScreen<CVKLCPrinterSetDlg>,
+    &MakeScreen<CVKLZPrinterSetDlg>, // VKLZ
+    &MakeScreen<CVKLEPrinterSetDlg>, // VKLE
+    &MakeScreen<CVKLTPrinterSetDlg>, // VKLT
+    &MakeScreen<CVKLAPrinterSetDlg>, // VKLA
+    &MakeScreen<CVKLCPrinterSetDlg>, // VKLC
 };
 
 constexpr std::array<ScreenMaker, 5> kEepromScreens{
-    &MakeScreen<CVKLZEEPDlg>, &MakeScreen<CVKLEEEPDlg>, &MakeScreen<CVKLTEEPDlg>,
-    &MakeScreen<CVKLAEEPDLg>, &MakeScreen<CVKLCEEPDlg>,
+    &MakeScreen<CVKLZEEPDlg>, // VKLZ
+    &MakeScreen<CVKLEEEPDlg>, // VKLE
+    &MakeScreen<CVKLTEEPDlg>, // VKLT
+    &MakeScreen<CVKLAEEPDLg>, // VKLA
+    &MakeScreen<CVKLCEEPDlg>, // VKLC
 };
 
 template <std::size_t N>
@@ -67,8 +76,8 @@ CScreenBase* CreateEepromScreen(int instruction, QWidget* parent) {
     return MakeFrom(kEepromScreens, instruction, parent);
 }
 
-std::unique_ptr<QDialog> CreateWizardDialog(QWidget*) {
-    return nullptr; // CWizardDlg
+std::unique_ptr<QDialog> CreateWizardDialog(QWidget* parent) {
+    return std::make_unique<CWizardDlg>(parent);
 }
 
 std::unique_ptr<QDialog> CreateDownloadDialog(int, const tagPORTINFO&, QWidget*) {

@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/SingleInstance.h"
+#include "app/ui/DemoMode.h"
 #include "app/ui/QuilloryDlg.h"
 #include "app/ui/SkinFiles.h"
 
@@ -33,6 +34,9 @@ CQuilloryApp::Options CQuilloryApp::ParseCommandLine(const QStringList& argument
         QStringLiteral("Configuration and service tool for thermal label printers"));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption demo(QStringLiteral("demo"),
+                                  QStringLiteral("Run on a built-in virtual printer with private settings."));
+    parser.addOption(demo);
     Options options;
     if (!parser.parse(arguments)) {
         options.error = parser.errorText();
@@ -41,6 +45,7 @@ CQuilloryApp::Options CQuilloryApp::ParseCommandLine(const QStringList& argument
     }
     options.showHelp = parser.isSet(help);
     options.showVersion = parser.isSet(version);
+    options.demo = parser.isSet(demo);
     options.helpText = parser.helpText();
     return options;
 }
@@ -71,6 +76,17 @@ int CQuilloryApp::Run(int argc, char** argv) {
     // One look everywhere, whatever the desktop's own theme, so the dialogs match the skins.
     if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(style);
+
+    CDemoMode demo;
+    if (options.demo) {
+        QString error;
+        if (!demo.Start(&error)) {
+            std::fprintf(stderr, "quillory: %s\n", qPrintable(error));
+            return 1;
+        }
+        std::printf("Demo printer (VKLZ) on 127.0.0.1:%u\n", unsigned(demo.PrinterPort()));
+        std::fflush(stdout);
+    }
 
     InitUserSettings();
     QApplication::setWindowIcon(QIcon(SkinFile(QStringLiteral("Quillory.png"))));

@@ -15,6 +15,7 @@ public:
     struct Options {
         bool showHelp = false;
         bool showVersion = false;
+        bool demo = false; // run on the built-in virtual printer
         QString error; // a usage error, shown instead of starting
         QString helpText;
     };

@@ -4,6 +4,10 @@
 #include <QHostAddress>
 #include <QTcpSocket>
 
+#include <cerrno>
+#include <poll.h>
+#include <sys/socket.h>
+
 namespace quillory {
 namespace {
 
@@ -17,6 +21,7 @@ public:
         if (address.isEmpty() || info.netPort <= 0 || info.netPort > 65535)
             throw CommunicationException(COMM_BAD_PARAMETER, QStringLiteral("no network address or port"));
         Close();
+        m_wrote = false;
         m_socket.connectToHost(address, quint16(info.netPort));
         if (!m_socket.waitForConnected(kConnectTimeoutMs)) {
             const QString why = m_socket.errorString();
@@ -64,6 +69,7 @@ public:
         const char* bytes = reinterpret_cast<const char*>(data);
         qint64 queued = 0;
         while (queued < length) {
+            m_wrote = true;
             const qint64 n = m_socket.write(bytes + queued, length - queued);
             if (n < 0)
                 throw CommunicationException(COMM_FAILED, m_socket.errorString());
@@ -86,6 +92,15 @@ public:
     }
 
     void Close() override {
+        if (m_socket.state() == QAbstractSocket::ConnectedState && m_wrote) {
+            m_wrote = false;
+            if (PeerDroppedData()) {
+                m_socket.abort();
+                throw CommunicationException(
+                    COMM_FAILED,
+                    QStringLiteral("the printer closed the connection before taking everything"));
+            }
+        }
         if (m_socket.state() == QAbstractSocket::ConnectedState) {
             m_socket.disconnectFromHost(); // lets queued bytes go out first
             if (m_socket.state() != QAbstractSocket::UnconnectedState)
@@ -96,6 +111,27 @@ public:
     }
 
 private:
+    // Everything written has left our buffers, but a printer that hung up with data unread
+    // answers with a reset, which only shows once we look. Half-close and give the reset a short
+    // moment to arrive; a printer that simply keeps the line open costs that moment only.
+    bool PeerDroppedData() {
+        const qintptr fd = m_socket.socketDescriptor();
+        if (fd < 0)
+            return false;
+        ::shutdown(int(fd), SHUT_WR);
+        pollfd events{int(fd), POLLIN, 0};
+        ::poll(&events, 1, std::min(m_writeTimeout, kResetGraceMs));
+        int error = 0;
+        socklen_t length = sizeof error;
+        ::getsockopt(int(fd), SOL_SOCKET, SO_ERROR, &error, &length);
+        if (error == 0 && (events.revents & (POLLIN | POLLERR | POLLHUP))) {
+            char byte = 0;
+            if (::recv(int(fd), &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0)
+                error = errno;
+        }
+        return error == ECONNRESET || error == EPIPE;
+    }
+
     void RequireOpen() {
         if (m_socket.state() != QAbstractSocket::ConnectedState && m_socket.bytesAvailable() == 0)
             throw CommunicationException(COMM_FAILED, QStringLiteral("connection is not open"));
@@ -104,6 +140,8 @@ private:
     QTcpSocket m_socket;
     int m_readTimeout = kDefaultReadTimeoutMs;
     int m_writeTimeout = kDefaultWriteTimeoutMs;
+    bool m_wrote = false;
+    static constexpr int kResetGraceMs = 100;
 };
 
 class InvalidBackend final : public CCommunicationProtocol {

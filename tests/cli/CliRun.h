@@ -1,0 +1,56 @@
+#pragma once
+
+// Running the command line in a test: in this process, or as its own program.
+#include "cli/CommandGroups.h"
+#include "support/TestEnvironment.h"
+
+#include <QProcess>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace quillory::test {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// The command line run in this process.
+inline CliRun RunInProcess(std::vector<const char*> args) {
+    args.insert(args.begin(), "quillory-cli");
+    std::ostringstream out;
+    std::ostringstream err;
+    CliRun run;
+    run.status = cli::RunCli(int(args.size()), args.data(), out, err);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+// The command line as its own program.
+inline CliRun RunProgram(const TempEnvironment& env, const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("XDG_CONFIG_HOME", env.ConfigFolder());
+    e.insert("XDG_DATA_HOME", env.Path("data"));
+    e.insert("QUILLORY_PROGRAM_DIR", env.ProgramFolder());
+    e.insert("QUILLORY_SEARCH_TARGETS", "127.0.0.1:1");
+    process.setProcessEnvironment(e);
+    process.start(BuildProgramFolder() + "/quillory-cli", args);
+    CliRun run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.status = process.exitCode();
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    return run;
+}
+
+inline QString NetSpec(std::uint16_t port) {
+    return QStringLiteral("net:127.0.0.1:%1").arg(port);
+}
+
+} // namespace quillory::test
