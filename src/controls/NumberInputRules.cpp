@@ -24,14 +24,15 @@ bool CNumberInputRules::Accepts(QChar c) const {
     case DecimalPoint:
         return c == QLatin1Char('.');
     case Decimal:
-        break;
+        // A field whose range reaches below zero must let the operator type a sign.
+        return c == QLatin1Char('-') && m_minimum < 0;
     }
     return false;
 }
 
 bool CNumberInputRules::AcceptsText(const QString& text) const {
-    for (const QChar c : text) {
-        if (!Accepts(c))
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!Accepts(text[i]) || (text[i] == QLatin1Char('-') && i > 0))
             return false;
     }
     return true;

@@ -28,7 +28,8 @@ public:
     void SetRange(long long minimum, long long maximum);
     void SetDefault(long long value) { m_default = value; }
 
-    // Whether a typed character is taken. Control characters always pass.
+    // Whether a typed character is taken. Control characters always pass; a decimal field takes
+    // a leading "-" when its minimum is negative.
     [[nodiscard]] bool Accepts(QChar c) const;
     // Whether every character of a text (typed or pasted) is taken.
     [[nodiscard]] bool AcceptsText(const QString& text) const;

@@ -44,6 +44,12 @@ TEST(NumberInputRules, TypedCharactersByMode) {
     r.SetMode(Rules::Decimal);
     EXPECT_FALSE(r.Accepts('a'));
     EXPECT_FALSE(r.Accepts('.'));
+    EXPECT_FALSE(r.Accepts('-')) << "no sign while the range stays at or above zero";
+    r.SetRange(-99, 99);
+    EXPECT_TRUE(r.AcceptsText("-42"));
+    EXPECT_FALSE(r.AcceptsText("4-2"));
+    EXPECT_FALSE(r.AcceptsText("--2"));
+    EXPECT_EQ(r.Parse("-042"), -42);
     r.SetMode(Rules::DecimalPoint);
     EXPECT_TRUE(r.AcceptsText("12.5"));
     EXPECT_FALSE(r.Accepts('-'));

@@ -1,6 +1,7 @@
 #include "app/ui/PageFactory.h"
 
 #include "app/ui/InstructionHostPage.h"
+#include "eeprom/ui/EepromScreen.h"
 #include "port/ui/CommunicationSettingDlg.h"
 #include "port/ui/WizardDlg.h"
 #include "tools/ui/DebugDlg.h"
@@ -8,6 +9,7 @@
 #include "tools/ui/LogoEditDlg.h"
 #include "tools/ui/NetworkDlg.h"
 #include "tools/ui/ToolsDlg.h"
+#include "settings/ui/PrinterSetDlgs.h"
 
 #include <array>
 
@@ -41,19 +43,19 @@ constexpr std::array<PageMaker, kPageCount> kPages{
 
 // One line per command-language index: 0 VKLZ, 1 VKLE, 2 VKLT, 3 VKLA, 4 VKLC.
 constexpr std::array<ScreenMaker, 5> kPrinterSetScreens{
-    nullptr, // CVKLZPrinterSetDlg
-    nullptr, // CVKLEPrinterSetDlg
-    nullptr, // CVKLTPrinterSetDlg
-    nullptr, // CVKLAPrinterSetDlg
-    nullptr, // CVKLCPrinterSetDlg
+    &MakeScreen<CVKLZPrinterSetDlg>, // VKLZ
+    &MakeScreen<CVKLEPrinterSetDlg>, // VKLE
+    &MakeScreen<CVKLTPrinterSetDlg>, // VKLT
+    &MakeScreen<CVKLAPrinterSetDlg>, // VKLA
+    &MakeScreen<CVKLCPrinterSetDlg>, // VKLC
 };
 
 constexpr std::array<ScreenMaker, 5> kEepromScreens{
-    nullptr, // CVKLZEEPDlg
-    nullptr, // CVKLEEEPDlg
-    nullptr, // CVKLTEEPDlg
-    nullptr, // CVKLAEEPDLg
-    nullptr, // CVKLCEEPDlg
+    &MakeScreen<CVKLZEEPDlg>, // VKLZ
+    &MakeScreen<CVKLEEEPDlg>, // VKLE
+    &MakeScreen<CVKLTEEPDlg>, // VKLT
+    &MakeScreen<CVKLAEEPDLg>, // VKLA
+    &MakeScreen<CVKLCEEPDlg>, // VKLC
 };
 
 template <std::size_t N>

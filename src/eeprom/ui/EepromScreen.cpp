@@ -1,0 +1,330 @@
+#include "eeprom/ui/EepromScreen.h"
+
+#include "app/AppSettings.h"
+#include "app/ui/FileDialogs.h"
+#include "app/ui/Messages.h"
+#include "instruction/VKLAInstruction.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <array>
+
+namespace quillory {
+namespace {
+
+using PageMaker = CEepromPage* (*)(QWidget* parent);
+
+template <typename T>
+CEepromPage* MakePage(QWidget* parent) {
+    return new T(parent);
+}
+
+struct PageSlot {
+    int instruction;
+    PageMaker make;
+};
+
+// The pages of each language in tab order.
+constexpr std::array<PageSlot, 11> kPages{{
+    {INSTRUCTION_VKLZ, &MakePage<CVKLZEEPSetOneDlg>},
+    {INSTRUCTION_VKLZ, &MakePage<CVKLZEEPSetTwoDlg>},
+    {INSTRUCTION_VKLE, &MakePage<CVKLEEEPSetOneDlg>},
+    {INSTRUCTION_VKLE, &MakePage<CVKLEEEPSetTwoDlg>},
+    {INSTRUCTION_VKLT, &MakePage<CVKLTEEPSetOneDlg>},
+    {INSTRUCTION_VKLT, &MakePage<CVKLTEEPSetTwoDlg>},
+    {INSTRUCTION_VKLA, &MakePage<CVKLAEEPSetOneDlg>},
+    {INSTRUCTION_VKLA, &MakePage<CVKLAEEPSetTwoDlg>},
+    {INSTRUCTION_VKLA, &MakePage<CVKLAEEPSetThreeDlg>},
+    {INSTRUCTION_VKLC, &MakePage<CVKLCEEPSetOneDlg>},
+    {INSTRUCTION_VKLC, &MakePage<CVKLCEEPSetTwoDlg>},
+}};
+
+template <typename T>
+CEepromTabCtrl* MakeTabs(QWidget* parent) {
+    return new T(parent);
+}
+
+} // namespace
+
+CEepromTabCtrl::CEepromTabCtrl(int instruction, QWidget* parent) : QTabWidget(parent) {
+    for (const PageSlot& slot : kPages) {
+        if (slot.instruction != instruction)
+            continue;
+        CEepromPage* page = slot.make(this);
+        m_pages.push_back(page);
+        addTab(page, QString::number(page->PageNumber()));
+    }
+    setCurrentIndex(0);
+    connect(this, &QTabWidget::currentChanged, this, [this](int index) {
+        if (QWidget* page = widget(index))
+            page->setFocus();
+    });
+}
+
+CEepromScreen::CEepromScreen(const EepromScreenSpec& spec, QWidget* parent)
+    : CScreenBase(spec.element, parent), m_spec(spec), m_instruction(MakeInstruction(spec.instruction)),
+      m_parameters(m_instruction->GetParameters()), m_progress(new QProgressBar(this)),
+      m_exchange(m_progress, [this](bool) { UpdateButtons(); }) {
+    m_tabs = AddControl(CEepromTabCtrl::kId, spec.makeTabs(this));
+    m_read = AddControl(spec.readId, new QPushButton(this));
+    m_apply = AddControl(spec.applyId, new QPushButton(this));
+    m_save = AddControl(spec.saveId, new QPushButton(this));
+    m_load = AddControl(spec.loadId, new QPushButton(this));
+    m_restore = AddControl(spec.restoreId, new QPushButton(this));
+    connect(m_read, &QPushButton::clicked, this, [this] { OnRead(); });
+    connect(m_apply, &QPushButton::clicked, this, [this] { OnApply(); });
+    connect(m_save, &QPushButton::clicked, this, [this] { OnSaveFile(); });
+    connect(m_load, &QPushButton::clicked, this, [this] { OnLoadFile(); });
+    connect(m_restore, &QPushButton::clicked, this, [this] { OnRestore(); });
+    if (m_spec.trackChanges) {
+        for (CEepromPage* page : m_tabs->Pages()) {
+            connect(page, &CEepromPage::entryEdited, this,
+                    [this, page](int entry) { page->CollectEntry(entry, m_parameters); });
+        }
+    }
+    BuildLayout();
+    UpdateButtons();
+}
+
+CEepromScreen::~CEepromScreen() = default;
+
+void CEepromScreen::BuildLayout() {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 8, 6, 8);
+    layout->setSpacing(6);
+    layout->addWidget(m_tabs, 1);
+    m_progress->setTextVisible(false);
+    m_progress->setFixedHeight(10);
+    layout->addWidget(m_progress);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(6);
+    buttons->addStretch(1);
+    for (QPushButton* b : {m_read, m_apply, m_save, m_load, m_restore}) {
+        b->setMinimumWidth(96);
+        buttons->addWidget(b);
+    }
+    layout->addLayout(buttons);
+}
+
+void CEepromScreen::ApplyLanguage(int languageIndex) {
+    CScreenBase::ApplyLanguage(languageIndex);
+    for (CEepromPage* page : m_tabs->Pages())
+        page->ApplyLanguage(languageIndex);
+}
+
+CEepromPage* CEepromScreen::PageOf(int entry) const {
+    for (CEepromPage* page : m_tabs->Pages()) {
+        if (page->HasEntry(entry))
+            return page;
+    }
+    return nullptr;
+}
+
+void CEepromScreen::UpdateButtons() {
+    const bool busy = IsBusy();
+    const QString backup = m_instruction->BackupFilePath();
+    m_read->setEnabled(!busy);
+    m_apply->setEnabled(!busy);
+    m_load->setEnabled(!busy);
+    m_save->setEnabled(!busy && m_loaded);
+    // Offered whenever a backup exists, also once the first read made one.
+    m_restore->setEnabled(!busy && !backup.isEmpty() && QFileInfo::exists(backup));
+    m_tabs->setEnabled(!busy);
+}
+
+void CEepromScreen::FillPages() {
+    m_parameters = m_instruction->GetParameters();
+    QString idText;
+    if (auto* vkla = dynamic_cast<CVKLAInstruction*>(m_instruction.get()))
+        idText = vkla->GetIdText();
+    for (CEepromPage* page : m_tabs->Pages())
+        page->Fill(m_parameters, idText);
+    m_loaded = true;
+    UpdateButtons();
+}
+
+void CEepromScreen::CollectPages() {
+    std::vector<int> parameters = m_spec.trackChanges ? m_parameters : m_instruction->GetParameters();
+    auto* vkla = dynamic_cast<CVKLAInstruction*>(m_instruction.get());
+    QString idText = vkla ? vkla->GetIdText() : QString();
+    for (CEepromPage* page : m_tabs->Pages())
+        page->Collect(parameters, &idText);
+    m_instruction->SetParameters(parameters);
+    if (vkla)
+        vkla->SetIdText(idText);
+    if (m_spec.trackChanges)
+        m_parameters = parameters;
+}
+
+void CEepromScreen::Write(const char* successMessage, int language) {
+    const tagPORTINFO port = ReadPortInfo();
+    CInstructionProtocol* instruction = m_instruction.get();
+    m_exchange.Start([instruction, port] { return instruction->WriteEeprom(port); },
+                     [this, successMessage, language](int code) {
+                         if (code != 0) {
+                             ShowCommError(code, language, this);
+                             return;
+                         }
+                         ShowMessageKey(successMessage, language, this);
+                     });
+}
+
+void CEepromScreen::OnRead() {
+    if (IsBusy())
+        return;
+    const tagPORTINFO port = ReadPortInfo();
+    const int language = ReadLanguage();
+    CInstructionProtocol* instruction = m_instruction.get();
+    m_exchange.Start([instruction, port] { return instruction->BackupEeprom(port); },
+                     [this, language](int code) {
+                         // Without a backup the whole EEPROM was still read: the pages show it,
+                         // so that nothing older is written back by the next Apply.
+                         if (code == 0 || code == COMM_CREATE_FILE)
+                             FillPages();
+                         if (code != 0) {
+                             ShowCommError(code, language, this);
+                             return;
+                         }
+                         ShowMessageKey(m_spec.readMessage, language, this);
+                     });
+}
+
+void CEepromScreen::OnApply() {
+    if (IsBusy())
+        return;
+    const int language = ReadLanguage();
+    if (QWidget* focus = focusWidget())
+        focus->clearFocus(); // settles a number still being typed
+    CollectPages();
+    Write(m_spec.applyMessage, language);
+}
+
+QString CEepromScreen::FileSuffix() const {
+    return QString::fromLatin1(m_spec.filePattern).mid(2);
+}
+
+QString CEepromScreen::FileFilterText() const {
+    const QString pattern = QString::fromLatin1(m_spec.filePattern);
+    return FileFilter(QStringLiteral("EEP Files (%1)").arg(pattern), pattern);
+}
+
+void CEepromScreen::OnSaveFile() {
+    if (IsBusy() || !m_loaded)
+        return;
+    const int language = ReadLanguage();
+    const QString path = AskSaveFileName(this, FileFilterText(), FileSuffix());
+    if (path.isEmpty())
+        return;
+    if (m_instruction->SaveEepromFile(path) == 1)
+        ShowMessageKey("SaveFileSuccess", language, this);
+    else
+        ShowMessageKey("SaveFileFail", language, this, MessageIcon::Warning);
+}
+
+void CEepromScreen::OnLoadFile() {
+    if (IsBusy())
+        return;
+    const int language = ReadLanguage();
+    const QString path = AskOpenFileName(this, FileFilterText(), FileSuffix());
+    if (path.isEmpty())
+        return;
+    if (m_instruction->LoadEepromFile(path) != 1) {
+        ShowMessageKey("ReadPrinterFail", language, this, MessageIcon::Warning);
+        return;
+    }
+    FillPages();
+    ShowMessageKey("ReadPrinterSuccess", language, this);
+}
+
+void CEepromScreen::OnRestore() {
+    if (IsBusy())
+        return;
+    const QString backup = m_instruction->BackupFilePath();
+    if (backup.isEmpty() || m_instruction->LoadEepromFile(backup) != 1) {
+        UpdateButtons();
+        return;
+    }
+    FillPages();
+    Write(m_spec.restoreMessage, ReadLanguage());
+}
+
+namespace {
+
+constexpr EepromScreenSpec kVklzSpec{INSTRUCTION_VKLZ,
+                                     "VKLZEEPDlg",
+                                     1370,
+                                     1371,
+                                     1372,
+                                     1373,
+                                     1374,
+                                     "ReadPrinterSuccess",
+                                     "RebootEffective",
+                                     "RebootEffective",
+                                     "*.eep",
+                                     false,
+                                     &MakeTabs<CVKLZTabCtrl>};
+constexpr EepromScreenSpec kVkleSpec{INSTRUCTION_VKLE,
+                                     "VKLEEEPDlg",
+                                     1354,
+                                     1355,
+                                     1356,
+                                     1369,
+                                     1357,
+                                     "ReadPrinterSuccess",
+                                     "RebootEffective",
+                                     "RebootEffective",
+                                     "*.EEP",
+                                     false,
+                                     &MakeTabs<CVKLETabCtrl>};
+constexpr EepromScreenSpec kVkltSpec{INSTRUCTION_VKLT,
+                                     "VKLTEEPDlg",
+                                     1442,
+                                     1441,
+                                     1443,
+                                     1444,
+                                     1445,
+                                     "ReadPrinterSuccess",
+                                     "RebootEffective",
+                                     "ApplayEffective",
+                                     "*.eep",
+                                     false,
+                                     &MakeTabs<CVKLTTabCtrl>};
+constexpr EepromScreenSpec kVklaSpec{INSTRUCTION_VKLA,
+                                     "VKLAEEPDlg",
+                                     1364,
+                                     1365,
+                                     1366,
+                                     1367,
+                                     1368,
+                                     "ReadPrinterSuccess",
+                                     "RebootEffective",
+                                     "RebootEffective",
+                                     "*.eep",
+                                     false,
+                                     &MakeTabs<CVKLATabCtrl>};
+constexpr EepromScreenSpec kVklcSpec{INSTRUCTION_VKLC,
+                                     "VKLCEEPDlg",
+                                     1375,
+                                     1376,
+                                     1377,
+                                     1378,
+                                     1379,
+                                     "RebootEffective",
+                                     "ApplayEffective",
+                                     "RebootEffective",
+                                     "*.eep",
+                                     true,
+                                     &MakeTabs<CVKLCTabCtrl>};
+
+} // namespace
+
+CVKLZEEPDlg::CVKLZEEPDlg(QWidget* parent) : CEepromScreen(kVklzSpec, parent) {}
+CVKLEEEPDlg::CVKLEEEPDlg(QWidget* parent) : CEepromScreen(kVkleSpec, parent) {}
+CVKLTEEPDlg::CVKLTEEPDlg(QWidget* parent) : CEepromScreen(kVkltSpec, parent) {}
+CVKLAEEPDLg::CVKLAEEPDLg(QWidget* parent) : CEepromScreen(kVklaSpec, parent) {}
+CVKLCEEPDlg::CVKLCEEPDlg(QWidget* parent) : CEepromScreen(kVklcSpec, parent) {}
+
+} // namespace quillory
