@@ -220,6 +220,7 @@ void SearchSeeds() {
     dns += QByteArray("\x07printer\x05local\x00\x00\x01\x80\x01\x00\x00\x00\x78\x00\x04\x7f\x00\x00\x01", 29);
     Seed("search_replies", QStringLiteral("dnssd-response"), dns);
     Seed("search_replies", QStringLiteral("dnssd-query"), BuildDnsSdQuery(7));
+    Seed("search_replies", QStringLiteral("targets"), "127.0.0.1:161, 127.0.0.2:5353,127.0.0.1:161,::1:5");
 }
 
 void LogoSeeds() {

@@ -1,5 +1,6 @@
 // Replies to the network search come from anything on the network: SNMP and DNS-SD parsing must
-// stay inside the datagram and accept only what answers our probes.
+// stay inside the datagram and accept only what answers our probes. The list of destinations is
+// parsed from the same bytes as text.
 #include "FuzzSupport.h"
 
 #include "port/backends/NetSearch.h"
@@ -25,6 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(datagram.size() >= 12);
         FUZZ_CHECK(dns->id == ((quint16(data[0]) << 8) | data[1]));
         FUZZ_CHECK(!dns->address || *dns->address != 0);
+    }
+    // The search destinations are parsed from the environment with the same care.
+    const QList<SearchTarget> targets = ParseSearchTargets(QString::fromUtf8(datagram));
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        FUZZ_CHECK(targets[i].address.protocol() == QAbstractSocket::IPv4Protocol && targets[i].port != 0);
+        FUZZ_CHECK(!targets.sliced(i + 1).contains(targets[i]));
     }
     return 0;
 }
