@@ -74,6 +74,11 @@ void ScriptedConnection::Write(const std::uint8_t* data, int length, int* count)
 void InitFuzzing(int* argc, char*** argv) {
     static QCoreApplication* app = new QCoreApplication(*argc, *argv);
     (void)app;
+    // Decoders warn about every broken picture; millions of those lines would only slow the search.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
     if (!gScratch) {
         gScratch = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/quillory-fuzz-XXXXXX"));
         if (!gScratch->isValid()) {

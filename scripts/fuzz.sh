@@ -79,6 +79,6 @@ for target in "${targets[@]}"; do
         exit 1
     fi
     grep -E '^stat::number_of_executed_units|^#[0-9]+.*DONE' "$work/$target/log" | tail -n 2 || true
-    echo "   ran $(($(date +%s) - start))s, corpus $(find "$work/$target/corpus" -type f | wc -l) new entries"
+    echo "   ran $(($(date +%s) - start))s; scratch corpus: $(find "$work/$target/corpus" -type f | wc -l) entries"
 done
 echo "== fuzz: ${#targets[@]} target(s) ran ${seconds}s each without a finding"
