@@ -54,7 +54,7 @@ leaks=1
 # LeakSanitizer stops the process's threads through ptrace, which some containers forbid; the
 # fuzzing is still worth doing there, without the leak check.
 probe=$(mktemp -d)
-probe_log=$(ASAN_OPTIONS=detect_leaks=1 "$bin/fuzz_debug_codecs" -runs=2 "$probe" 2>&1 || true)
+probe_log=$(ASAN_OPTIONS=detect_leaks=1 "$bin/fuzz_debug_codecs" -runs=2 -artifact_prefix="$probe/" "$probe" 2>&1 || true)
 if grep -q "LeakSanitizer has encountered a fatal error" <<<"$probe_log"; then
     echo "fuzz.sh: LeakSanitizer cannot run here; fuzzing without the leak check" >&2
     leaks=0
