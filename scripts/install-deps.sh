@@ -11,6 +11,7 @@ PACKAGES=(
     libusb-1.0-0-dev libcli11-dev
     googletest libgtest-dev libgmock-dev
     fonts-noto-cjk
+    clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds Quillory and runs every test: first the development build, then
-# the same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
-# QUILLORY_TEST_PRESETS="dev" limits the run to one preset.
+# the same suite under AddressSanitizer and UndefinedBehaviorSanitizer, then every fuzz target for
+# a short while on its committed seeds.
+# QUILLORY_TEST_PRESETS="dev" limits the run to one preset; QUILLORY_FUZZ_SECONDS sets the time
+# per fuzz target (default 20; 0 leaves the fuzzing out).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,3 +16,8 @@ for preset in ${QUILLORY_TEST_PRESETS:-dev asan}; do
     echo "== $preset: test"
     ctest --preset "$preset" -j "$jobs"
 done
+
+fuzz_seconds=${QUILLORY_FUZZ_SECONDS:-20}
+if [ "$fuzz_seconds" != 0 ]; then
+    QUILLORY_FUZZ_NO_DEPS=1 scripts/fuzz.sh "$fuzz_seconds"
+fi

@@ -135,8 +135,10 @@ QByteArray TextViewToHexView(QByteArrayView text) {
 
 QByteArray HexViewToTextView(QByteArrayView hex) {
     QByteArray out;
+    // A '<' is escaped like a control byte: left as itself, it and the characters after it could
+    // read as an escape and the document would send other bytes than the hex view did.
     ScanHexView(hex, [&](unsigned byte, bool lineBreak) {
-        if (lineBreak || (byte >= 0x20 && byte <= 0x7E))
+        if (lineBreak || (byte >= 0x20 && byte <= 0x7E && byte != '<'))
             out += char(byte);
         else
             out += Escape(byte);

@@ -15,7 +15,8 @@ namespace quillory {
 [[nodiscard]] QByteArray TextViewToBytes(QByteArrayView text);
 // Hex view to the bytes it stands for (CR and LF are ignored; "0D"/"0A" are bytes like any other).
 [[nodiscard]] QByteArray HexViewToBytes(QByteArrayView hex);
-// Switching a document between the views.
+// Switching a document between the views. The text view made from a hex view escapes '<' as it
+// does unprintable bytes, so every switch keeps the bytes the document sends.
 [[nodiscard]] QByteArray TextViewToHexView(QByteArrayView text);
 [[nodiscard]] QByteArray HexViewToTextView(QByteArrayView hex);
 // A text view that stands for exactly these bytes (printable ASCII as itself, '<' and other bytes

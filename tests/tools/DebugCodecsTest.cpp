@@ -53,6 +53,19 @@ TEST(DebugCodecs, RandomBytesSurviveEveryView) {
     }
 }
 
+TEST(DebugCodecs, SwitchingAHexViewWithALessThanSignToTextKeepsItsBytes) {
+    // The six bytes of a written-out escape: as raw text they would read as the one byte 0x01.
+    const QByteArray hex = "41 3c 5c 78 30 31 3e 42 ";
+    EXPECT_EQ(HexViewToTextView(hex), QByteArray("A<\\x3c>\\x01>B"));
+    EXPECT_EQ(TextViewToBytes(HexViewToTextView(hex)), QByteArray("A<\\x01>B"));
+
+    // A fuzzer's text whose hex view lost bytes on the way back to text.
+    const QByteArray text = "A<<\\x01><\\x3c>\\x01>B<\\o1b>A<\\x7*>~WN01@vers/on~\r\n<abcd>x";
+    const QByteArray hexView = TextViewToHexView(text);
+    EXPECT_EQ(HexViewToBytes(hexView), TextViewToBytes(text));
+    EXPECT_EQ(TextViewToBytes(HexViewToTextView(hexView)), TextViewToBytes(text));
+}
+
 TEST(DebugCodecs, ReplyArea) {
     EXPECT_EQ(PrependReplyText("new", "old"), "newold");
     EXPECT_EQ(PrependReplyHex("AB", ""), "41 42 ");
