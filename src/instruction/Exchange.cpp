@@ -104,6 +104,16 @@ unsigned ReadEepromBits(CExchange& exchange, QByteArrayView address, int first, 
     return ParseHexReply(reply, 30);
 }
 
+int ReadResolution(CExchange& exchange) {
+    if (ReadEepromBits(exchange, "18", 0, 7) == 8)
+        return 203;
+    if (ReadEepromBits(exchange, "18", 0, 7) == 12)
+        return 300;
+    if (ReadEepromBits(exchange, "18", 0, 7) == 24)
+        return 600;
+    return 203;
+}
+
 void WriteEepromBits(CExchange& exchange, QByteArrayView address, int first, int last, int value) {
     exchange.Write(WnWriteBitsCommand(address, first, last, value));
 }

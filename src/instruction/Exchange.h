@@ -61,5 +61,8 @@ void WriteEepromMasked(CExchange& exchange, QByteArrayView address, std::uint16_
 // The other languages: the field value, unshifted; reads a second time when nothing came the first.
 [[nodiscard]] unsigned ReadEepromBits(CExchange& exchange, QByteArrayView address, int first, int last);
 void WriteEepromBits(CExchange& exchange, QByteArrayView address, int first, int last, int value);
+// The print resolution of VKLE, VKLT and VKLZ from the low byte of word 18: 8 is 203 dpi, 12 is
+// 300, 24 is 600, anything else 203. The byte is fetched again for every value it is compared with.
+[[nodiscard]] int ReadResolution(CExchange& exchange);
 
 } // namespace quillory

@@ -39,13 +39,7 @@ int CVKLEInstruction::ReadSettings(tagPORTINFO port) {
             throw CommunicationException(COMM_FAILED,
                                          QStringLiteral("the version reply is not a VKLE printer's"));
 
-        s.DPI = 203;
-        if (ReadEepromBits(x, "18", 0, 7) != 8) {
-            if (ReadEepromBits(x, "18", 0, 7) == 12)
-                s.DPI = 300;
-            else if (ReadEepromBits(x, "18", 0, 7) == 24)
-                s.DPI = 600;
-        }
+        s.DPI = ReadResolution(x);
         s.PaperType = int(ReadEepromBits(x, "1C", 0, 2));
         s.PrintType = int(ReadEepromBits(x, "0D", 0, 1));
         s.PaperWidth = int(ReadEepromBits(x, "5A", 0, 15));

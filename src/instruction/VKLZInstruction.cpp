@@ -31,14 +31,7 @@ int CVKLZInstruction::ReadSettings(tagPORTINFO port) {
         x.Write(WnVersionQuery());
         s.FirmwareVersion = QString::fromLocal8Bit(x.Read(1024));
 
-        // The resolution byte is fetched again for every value it is compared with.
-        s.DPI = 203;
-        if (ReadEepromBits(x, "18", 0, 7) != 8) {
-            if (ReadEepromBits(x, "18", 0, 7) == 12)
-                s.DPI = 300;
-            else if (ReadEepromBits(x, "18", 0, 7) == 24)
-                s.DPI = 600;
-        }
+        s.DPI = ReadResolution(x);
         s.PaperType = int(ReadEepromBits(x, "1C", 0, 2));
         s.PrintType = int(ReadEepromBits(x, "0D", 0, 1));
         s.OutPaperType = int(ReadEepromBits(x, "1C", 4, 7));

@@ -6,6 +6,7 @@
 #include "port/PortInfo.h"
 #include "sim/VirtualPrinter.h"
 #include "support/TestEnvironment.h"
+#include "support/UiWait.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -16,15 +17,6 @@
 #include <functional>
 
 namespace quillory::test {
-
-// Runs the event loop until condition holds or ms ran out; returns the condition.
-inline bool WaitUntil(const std::function<bool()>& condition, int ms = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
-}
 
 // Pairs of visible controls of a screen that overlap each other: a layout that does not fit
 // draws one control over another.

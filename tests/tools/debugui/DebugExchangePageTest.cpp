@@ -195,7 +195,7 @@ TEST_F(DebugPageTest, FileSendFailuresAreShownAndReturnThePageToIdle) {
     // A printer nobody answers for.
     messages.Clear();
     WriteFileBytes(path, "X");
-    SaveLoopbackPort(DeadPort());
+    UseLoopbackPrinter(DeadPort());
     Click(CDebugDlg::IDC_FILE_SEND);
     ASSERT_TRUE(WaitUntil([&] { return !page.IsFileSendRunning(); }));
     EXPECT_EQ(messages.Texts(), QStringList({GetMessageText("OpenPortError", ReadLanguage())}));
@@ -215,7 +215,7 @@ TEST(DebugPageLifetime, ClosingThePageStopsItsWorkersCleanly) {
     TempEnvironment env;
     sim::VirtualPrinter printer{INSTRUCTION_VKLZ};
     ASSERT_TRUE(printer.StartTcp());
-    SaveLoopbackPort(printer.TcpPort());
+    UseLoopbackPrinter(printer.TcpPort());
     const QString path = env.Path(QStringLiteral("loop.prn"));
     WriteFileBytes(path, "LOOP");
 
@@ -230,7 +230,7 @@ TEST(DebugPageLifetime, ClosingThePageStopsItsWorkersCleanly) {
 
     // A printer that never stops talking keeps an exchange collecting for up to 90 s.
     ChattyPrinter chatty;
-    SaveLoopbackPort(chatty.Port());
+    UseLoopbackPrinter(chatty.Port());
     ASSERT_TRUE(page->SendOnce());
     WaitUntil([] { return false; }, 300);
     ASSERT_TRUE(page->IsExchangeRunning());

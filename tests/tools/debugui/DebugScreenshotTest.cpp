@@ -29,7 +29,7 @@ TEST(DebugScreenshots, TerminalInEveryLanguage) {
     TempEnvironment env;
     sim::VirtualPrinter printer{INSTRUCTION_VKLZ};
     ASSERT_TRUE(printer.StartTcp());
-    SaveLoopbackPort(printer.TcpPort());
+    UseLoopbackPrinter(printer.TcpPort());
     WriteWizard(0);
     const QString file = env.Path(QStringLiteral("labels/test label.prn"));
     QDir().mkpath(env.Path(QStringLiteral("labels")));

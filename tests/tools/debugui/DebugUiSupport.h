@@ -6,6 +6,7 @@
 #include "port/PortInfo.h"
 #include "sim/VirtualPrinter.h"
 #include "support/TestEnvironment.h"
+#include "support/UiWait.h"
 #include "tools/ui/DebugDlg.h"
 
 #include <QAbstractButton>
@@ -21,24 +22,6 @@
 #include <functional>
 
 namespace quillory::test {
-
-// Runs the event loop until condition holds or ms pass; returns the condition.
-inline bool WaitUntil(const std::function<bool()>& condition, int ms = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return condition();
-}
-
-// Saves the network port 127.0.0.1:port as the current one.
-inline void SaveLoopbackPort(std::uint16_t port) {
-    InitUserSettings();
-    tagPORTINFO info = MakePortInfo(PORT_NET);
-    SetPortText(info.netAddress, QStringLiteral("127.0.0.1"));
-    info.netPort = port;
-    WritePortInfo(info);
-}
 
 // A loopback port on which nobody listens.
 inline std::uint16_t DeadPort() {
@@ -110,7 +93,7 @@ class DebugPageTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(printer.StartTcp());
-        SaveLoopbackPort(printer.TcpPort());
+        UseLoopbackPrinter(printer.TcpPort());
     }
 
     [[nodiscard]] int Count(int id) const { return page.ControlAs<CPaperNunberEditEx>(id)->GetValue(); }

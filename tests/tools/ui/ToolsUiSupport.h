@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "port/Communication.h"
 #include "port/PortInfo.h"
+#include "support/UiWait.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,25 +17,6 @@
 #include <functional>
 
 namespace quillory::test {
-
-// Runs the event loop until condition holds or ms pass; returns the condition.
-inline bool WaitUntil(const std::function<bool()>& condition, int ms = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return condition();
-}
-
-// Saves the network port of 127.0.0.1:port and the command language as the current ones.
-inline void UseLoopbackPrinter(std::uint16_t port, int instruction) {
-    InitUserSettings();
-    tagPORTINFO info = MakePortInfo(PORT_NET);
-    SetPortText(info.netAddress, QStringLiteral("127.0.0.1"));
-    info.netPort = port;
-    WritePortInfo(info);
-    WriteInstruction(instruction);
-}
 
 // A loopback port on which nobody listens.
 inline std::uint16_t DeadPort() {
