@@ -11,6 +11,8 @@ PACKAGES=(
     libusb-1.0-0-dev libcli11-dev
     googletest libgtest-dev libgmock-dev
     fonts-noto-cjk
+    appstream desktop-file-utils dpkg-dev groff-base
+    pngquant optipng
 )
 
 missing=()
