@@ -1,5 +1,7 @@
-// Draws the skin pictures of the main window and the wizard. Run by the build:
-//     quillory-skingen <output folder>
+// Draws the skin pictures of the main window and the wizard, and the program icon for the
+// desktop's icon theme. Run by the build:
+//     quillory-skingen SKIN-FOLDER [ICON-THEME-FOLDER]
+// The icon theme folder receives <size>x<size>/apps/quillory.png for every size of kIconSizes.
 // Everything is drawn with paths, so no window system or font is needed.
 #include "Pictograms.h"
 
@@ -203,11 +205,15 @@ QImage WizardBackground() {
     return image;
 }
 
+// The sizes the desktop asks a hicolor icon theme for.
+constexpr std::array<int, 8> kIconSizes{16, 22, 24, 32, 48, 64, 128, 256};
+
 QImage ProgramIcon(int size) {
     QImage image = NewImage(size, size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    const qreal margin = size / 16.0;
+    // Small icons use the whole square: a margin of a fraction of a pixel only blurs the edge.
+    const qreal margin = size >= 32 ? size / 16.0 : 0.0;
     DrawEmblem(p, QRectF(margin, margin, size - 2 * margin, size - 2 * margin), true);
     return image;
 }
@@ -238,8 +244,8 @@ bool Save(const QImage& image, const QDir& folder, const QString& name) {
 
 int main(int argc, char** argv) {
     using namespace quillory::skin;
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: quillory-skingen OUTPUT-FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: quillory-skingen SKIN-FOLDER [ICON-THEME-FOLDER]\n");
         return 64;
     }
     QDir folder(QString::fromLocal8Bit(argv[1]));
@@ -279,6 +285,19 @@ int main(int argc, char** argv) {
                  ok;
         ok = Save(MenuButton(kStates[s]), folder, QStringLiteral("menu") + state + QStringLiteral(".png")) &&
              ok;
+    }
+    if (argc == 3) {
+        const QDir theme(QString::fromLocal8Bit(argv[2]));
+        for (const int size : kIconSizes) {
+            const QString folder = QStringLiteral("%1x%1/apps").arg(size);
+            if (!theme.mkpath(folder)) {
+                std::fprintf(stderr, "quillory-skingen: cannot create %s\n",
+                             qPrintable(theme.filePath(folder)));
+                ok = false;
+                continue;
+            }
+            ok = Save(ProgramIcon(size), QDir(theme.filePath(folder)), QStringLiteral("quillory.png")) && ok;
+        }
     }
     return ok ? 0 : 1;
 }

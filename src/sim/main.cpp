@@ -1,27 +1,17 @@
 // quillory-printer-sim: a virtual printer on 127.0.0.1 and/or a pseudo-terminal, until SIGINT or
 // SIGTERM.
+#include "app/QuitOnSignal.h"
 #include "port/PortInfo.h"
 #include "sim/VirtualPrinter.h"
 
 #include <CLI/CLI.hpp>
 #include <QCoreApplication>
 #include <QFile>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
 #include <iostream>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
-
-int gSignalPipe[2] = {-1, -1};
-
-void OnSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(gSignalPipe[1], &byte, 1);
-}
 
 int LanguageIndex(const std::string& name) {
     for (int i = 0; i < 5; ++i) {
@@ -70,18 +60,11 @@ int main(int argc, char** argv) {
     }
 
     // Signals are caught before anything is announced, so that a caller may stop us at once.
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) {
+    const quillory::CQuitOnSignal stopOnSignal;
+    if (!stopOnSignal.IsActive()) {
         std::cerr << "quillory-printer-sim: cannot set up signal handling\n";
         return 1;
     }
-    QSocketNotifier stopNotifier(gSignalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&stopNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
 
     quillory::sim::VirtualPrinter printer(LanguageIndex(language));
     printer.SetFaults(faults);

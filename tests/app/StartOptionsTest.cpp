@@ -11,7 +11,10 @@ TEST(StartOptions, TheCommandLineIsReadBeforeAnythingStarts) {
     EXPECT_FALSE(plain.showVersion);
 
     EXPECT_TRUE(CQuilloryApp::ParseCommandLine({"quillory", "--version"}).showVersion);
-    EXPECT_TRUE(CQuilloryApp::ParseCommandLine({"quillory", "--help"}).showHelp);
+    const auto help = CQuilloryApp::ParseCommandLine({"/usr/bin/quillory", "--help"});
+    EXPECT_TRUE(help.showHelp);
+    EXPECT_TRUE(help.helpText.startsWith("Usage: quillory [options]")) << help.helpText.toStdString();
+    EXPECT_TRUE(help.helpText.contains("--demo"));
     EXPECT_FALSE(CQuilloryApp::ParseCommandLine({"quillory", "--no-such-option"}).error.isEmpty());
     EXPECT_FALSE(CQuilloryApp::ParseCommandLine({"quillory", "stray"}).error.isEmpty());
 }

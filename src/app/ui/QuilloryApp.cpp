@@ -1,6 +1,7 @@
 #include "app/ui/QuilloryApp.h"
 
 #include "app/AppSettings.h"
+#include "app/QuitOnSignal.h"
 #include "app/SingleInstance.h"
 #include "app/ui/DemoMode.h"
 #include "app/ui/QuilloryDlg.h"
@@ -8,7 +9,9 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QIcon>
+#include <QRegularExpression>
 #include <QStyleFactory>
 
 #include <cstdio>
@@ -46,7 +49,13 @@ CQuilloryApp::Options CQuilloryApp::ParseCommandLine(const QStringList& argument
     options.showHelp = parser.isSet(help);
     options.showVersion = parser.isSet(version);
     options.demo = parser.isSet(demo);
+    // The parser names the program after the application object, which does not exist yet
+    // when the command line is read; the usage line takes the name it was started by.
+    const QString name =
+        arguments.isEmpty() ? QStringLiteral("quillory") : QFileInfo(arguments.constFirst()).fileName();
     options.helpText = parser.helpText();
+    options.helpText.replace(QRegularExpression(QStringLiteral("^Usage: \\S+")),
+                             QStringLiteral("Usage: ") + name);
     return options;
 }
 
@@ -73,6 +82,11 @@ int CQuilloryApp::Run(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
+    // Ties the windows to the installed desktop entry (Wayland application id, task bar icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillory"));
+    // Stopped by the session or a service manager, the program still closes its window, stops
+    // the demo printer and removes the demo's private folder.
+    const CQuitOnSignal quitOnSignal;
     // One look everywhere, whatever the desktop's own theme, so the dialogs match the skins.
     if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion")))
         QApplication::setStyle(style);
