@@ -139,18 +139,29 @@ const char* CommErrorMessageKey(int code) {
 
 const QStringList& MessageKeys() {
     static const QStringList keys{
-        QStringLiteral("RebootEffective"),    QStringLiteral("ApplayEffective"),
-        QStringLiteral("DownloadSuccess"),    QStringLiteral("CommunicationFail"),
-        QStringLiteral("ReadPrinterSuccess"), QStringLiteral("ReadPrinterFail"),
-        QStringLiteral("SaveFileFail"),       QStringLiteral("SaveFileSuccess"),
-        QStringLiteral("PasswordError"),      QStringLiteral("LoadDllError"),
-        QStringLiteral("OpenPortError"),      QStringLiteral("CreateFileError"),
-        QStringLiteral("DriverHaveJobError"), QStringLiteral("PortAccessError"),
-        QStringLiteral("ParameterError"),     QStringLiteral("WepPassword"),
+        QStringLiteral("RebootEffective"),
+        QStringLiteral("ApplayEffective"),
+        QStringLiteral("DownloadSuccess"),
+        QStringLiteral("CommunicationFail"),
+        QStringLiteral("ReadPrinterSuccess"),
+        QStringLiteral("ReadPrinterFail"),
+        QStringLiteral("SaveFileFail"),
+        QStringLiteral("SaveFileSuccess"),
+        QStringLiteral("PasswordError"),
+        QStringLiteral("LoadDllError"),
+        QStringLiteral("OpenPortError"),
+        QStringLiteral("CreateFileError"),
+        QStringLiteral("DriverHaveJobError"),
+        QStringLiteral("PortAccessError"),
+        QStringLiteral("ParameterError"),
+        QStringLiteral("WepPassword"),
         QStringLiteral("WpaPassword"),
         // Messages of our own for failures the screens report rather than hide.
-        QStringLiteral("SsidTooLong"),        QStringLiteral("TcpPortRange"),    QStringLiteral("PictureOpenFail"),
-        QStringLiteral("OpenFileFail"),       QStringLiteral("DriverSetupError"),
+        QStringLiteral("SsidTooLong"),
+        QStringLiteral("TcpPortRange"),
+        QStringLiteral("PictureOpenFail"),
+        QStringLiteral("OpenFileFail"),
+        QStringLiteral("DriverSetupError"),
     };
     return keys;
 }

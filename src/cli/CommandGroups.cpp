@@ -11,11 +11,8 @@ namespace {
 
 // Every command group, in the order of the help text.
 constexpr RegisterCommands kGroups[] = {
-    RegisterSendCommand,
-    RegisterLogoCommands,
-    RegisterNetworkCommands,
-    RegisterPortCommands,
-    RegisterInstructionCommands,
+    RegisterSendCommand,  RegisterLogoCommands,        RegisterNetworkCommands,
+    RegisterPortCommands, RegisterInstructionCommands,
 };
 
 } // namespace

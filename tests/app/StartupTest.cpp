@@ -66,14 +66,15 @@ TEST(Startup, DemoRunsOnItsOwnPrinterAndLeavesTheUsersSettingsAlone) {
         demo.waitForReadyRead(100);
         announced += demo.readAllStandardOutput();
     }
-    const QRegularExpressionMatch match = QRegularExpression("127\\.0\\.0\\.1:(\\d+)").match(QString::fromUtf8(announced));
+    const QRegularExpressionMatch match =
+        QRegularExpression("127\\.0\\.0\\.1:(\\d+)").match(QString::fromUtf8(announced));
     ASSERT_TRUE(match.hasMatch()) << announced.toStdString();
 
     // The demo printer answers like a real one.
     QProcess cli;
     cli.setProcessEnvironment(ProgramEnvironment(env));
-    cli.start(BuildProgramFolder() + "/quillory-cli",
-              {"--port", "net:127.0.0.1:" + match.captured(1), "--lang", "VKLZ", "settings", "read", "--json"});
+    cli.start(BuildProgramFolder() + "/quillory-cli", {"--port", "net:127.0.0.1:" + match.captured(1),
+                                                       "--lang", "VKLZ", "settings", "read", "--json"});
     ASSERT_TRUE(cli.waitForFinished(20000));
     EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
     EXPECT_TRUE(cli.readAllStandardOutput().contains("\"DPI\":203"));

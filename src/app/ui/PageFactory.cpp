@@ -4,12 +4,12 @@
 #include "eeprom/ui/EepromScreen.h"
 #include "port/ui/CommunicationSettingDlg.h"
 #include "port/ui/WizardDlg.h"
+#include "settings/ui/PrinterSetDlgs.h"
 #include "tools/ui/DebugDlg.h"
 #include "tools/ui/DownLoadDlg.h"
 #include "tools/ui/LogoEditDlg.h"
 #include "tools/ui/NetworkDlg.h"
 #include "tools/ui/ToolsDlg.h"
-#include "settings/ui/PrinterSetDlgs.h"
 
 #include <array>
 

@@ -16,7 +16,7 @@ public:
         bool showHelp = false;
         bool showVersion = false;
         bool demo = false; // run on the built-in virtual printer
-        QString error; // a usage error, shown instead of starting
+        QString error;     // a usage error, shown instead of starting
         QString helpText;
     };
     [[nodiscard]] static Options ParseCommandLine(const QStringList& arguments);
