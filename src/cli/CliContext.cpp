@@ -2,17 +2,17 @@
 
 #include "app/AppSettings.h"
 #include "app/LanguageTexts.h"
-#include "cli/PortSpec.h"
+#include "cli/PortAddress.h"
 
 #include <ostream>
 
 namespace quillory::cli {
 
 tagPORTINFO CliContext::Port() const {
-    if (portSpec.empty())
+    if (portAddress.empty())
         return ReadPortInfo();
     // Checked while parsing, so a port is there.
-    return ParsePortSpec(QString::fromStdString(portSpec)).port.value_or(MakePortInfo(0));
+    return ParsePortAddress(QString::fromStdString(portAddress)).port.value_or(MakePortInfo(0));
 }
 
 int CliContext::Instruction() const {

@@ -30,8 +30,8 @@ struct CliContext {
     // A printer failure: the message of the code, then the detail; 10 plus the code.
     int PrinterFailure(int code, const QString& detail) const;
 
-    std::string portSpec; // --port as given (already checked)
-    std::string language; // --lang as given (already checked)
+    std::string portAddress; // --port as given (already checked)
+    std::string language;    // --lang as given (already checked)
     std::ostream& out;
     std::ostream& err;
     // Set by the chosen command while the command line is parsed; run once parsing succeeded.

@@ -1,6 +1,6 @@
 #include "cli/CommandGroups.h"
 
-#include "cli/PortSpec.h"
+#include "cli/PortAddress.h"
 
 #include <CLI/CLI.hpp>
 
@@ -24,15 +24,15 @@ std::span<const RegisterCommands> CommandGroups() {
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     CLI::App app{"Quillory command line: configure and service thermal label printers", "quillory-cli"};
     CliContext context(out, err);
-    app.add_option("--port", context.portSpec,
+    app.add_option("--port", context.portAddress,
                    "net:HOST:PORT | com:NAME[:BAUD[:BITS[:STOP[:PARITY[:FLOW]]]]] | lpt:NAME | usb:NAME | "
                    "usbapi:N | driver:QUEUE (default: the saved port)")
         ->check(CLI::Validator(
             [](std::string& text) {
-                const ParsedPortSpec parsed = ParsePortSpec(QString::fromStdString(text));
+                const ParsedPortAddress parsed = ParsePortAddress(QString::fromStdString(text));
                 return parsed.port ? std::string() : parsed.error.toStdString();
             },
-            "SPEC"));
+            "ADDRESS"));
     app.add_option("--lang", context.language, "VKLZ, VKLE, VKLT, VKLA or VKLC (default: the saved one)")
         ->check(CLI::Validator(
             [](std::string& text) {

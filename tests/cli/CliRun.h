@@ -49,7 +49,7 @@ inline CliRun RunProgram(const TempEnvironment& env, const QStringList& args) {
     return run;
 }
 
-inline QString NetSpec(std::uint16_t port) {
+inline QString NetPortAddress(std::uint16_t port) {
     return QStringLiteral("net:127.0.0.1:%1").arg(port);
 }
 

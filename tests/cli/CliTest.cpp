@@ -69,7 +69,7 @@ TEST(CliSend, DeliversFilesByteForByte) {
         printer.ClearLog();
         const QString path = env.Path(QStringLiteral("file-%1.bin").arg(content.size()));
         WriteFileBytes(path, content);
-        const CliRun run = RunProgram(env, {"--port", NetSpec(printer.TcpPort()), "send", path});
+        const CliRun run = RunProgram(env, {"--port", NetPortAddress(printer.TcpPort()), "send", path});
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_TRUE(run.err.empty()) << run.err;
         ASSERT_TRUE(printer.WaitForBytes(content.size(), 20000)) << content.size();
@@ -93,11 +93,11 @@ TEST(CliSend, FailuresHaveTheirOwnExitStatus) {
     const QString file = env.Path("label.prn");
     WriteFileBytes(file, "^XA^FDhello^FS^XZ\r\n");
 
-    CliRun run = RunProgram(env, {"--port", NetSpec(deadPort), "send", file});
+    CliRun run = RunProgram(env, {"--port", NetPortAddress(deadPort), "send", file});
     EXPECT_EQ(run.status, 11);
     EXPECT_NE(run.err.find("The port could not be opened."), std::string::npos) << run.err;
 
-    run = RunProgram(env, {"--port", NetSpec(deadPort), "send", env.Path("no-such-file.prn")});
+    run = RunProgram(env, {"--port", NetPortAddress(deadPort), "send", env.Path("no-such-file.prn")});
     EXPECT_EQ(run.status, 65);
     EXPECT_NE(run.err.find("no-such-file.prn"), std::string::npos) << run.err;
 
@@ -109,7 +109,7 @@ TEST(CliSend, FailuresHaveTheirOwnExitStatus) {
     printer.SetFaults(faults);
     const QString big = env.Path("big.bin");
     WriteFileBytes(big, QByteArray(16 * 1024 * 1024, 'A'));
-    run = RunProgram(env, {"--port", NetSpec(printer.TcpPort()), "send", big});
+    run = RunProgram(env, {"--port", NetPortAddress(printer.TcpPort()), "send", big});
     EXPECT_EQ(run.status, 13) << run.err;
     EXPECT_EQ(printer.ReceivedBytes().size(), 1000);
 }

@@ -37,7 +37,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(printer.StartTcp(0));
-        port = NetSpec(printer.TcpPort()).toStdString();
+        port = NetPortAddress(printer.TcpPort()).toStdString();
     }
     CliRun Run(std::vector<const char*> args) {
         args.insert(args.begin(), {"--port", port.c_str(), "--lang", lang.c_str()});

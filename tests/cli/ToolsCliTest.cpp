@@ -41,7 +41,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(printer.StartTcp(0));
-        port = NetSpec(printer.TcpPort()).toStdString();
+        port = NetPortAddress(printer.TcpPort()).toStdString();
     }
     // Runs a command against the printer and returns what it received.
     QByteArray Received(std::vector<std::string> args, qsizetype expected, int status = 0) {
@@ -121,7 +121,7 @@ TEST_F(ToolsCliTest, NetworkFactoryAndFailures) {
 
     QTcpServer closed;
     ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
-    const std::string dead = NetSpec(closed.serverPort()).toStdString();
+    const std::string dead = NetPortAddress(closed.serverPort()).toStdString();
     closed.close();
     const CliRun run = Cli({"--port", dead, "network", "factory"});
     EXPECT_EQ(run.status, 11);

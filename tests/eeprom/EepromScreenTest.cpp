@@ -50,20 +50,20 @@ TEST_P(EepromContract, ReadApplySaveLoadRestoreAndAFailedRead) {
     const EepromCase c = GetParam();
     PrinterWorld world(c.instruction);
     auto screen = MakeEepromScreen(c.instruction);
-    const EepromScreenSpec& spec = screen->Spec();
+    const EepromScreenBlueprint& blueprint = screen->Blueprint();
     CMessageCapture messages;
     const QString backup = screen->Instruction().BackupFilePath();
 
     // Fresh: nothing to save and no backup to restore yet.
-    EXPECT_TRUE(screen->Control(spec.readId)->isEnabled());
-    EXPECT_TRUE(screen->Control(spec.applyId)->isEnabled());
-    EXPECT_TRUE(screen->Control(spec.loadId)->isEnabled());
-    EXPECT_FALSE(screen->Control(spec.saveId)->isEnabled());
-    EXPECT_FALSE(screen->Control(spec.restoreId)->isEnabled());
+    EXPECT_TRUE(screen->Control(blueprint.readId)->isEnabled());
+    EXPECT_TRUE(screen->Control(blueprint.applyId)->isEnabled());
+    EXPECT_TRUE(screen->Control(blueprint.loadId)->isEnabled());
+    EXPECT_FALSE(screen->Control(blueprint.saveId)->isEnabled());
+    EXPECT_FALSE(screen->Control(blueprint.restoreId)->isEnabled());
     EXPECT_EQ(screen->Tabs()->currentIndex(), 0);
 
     // Read fills every page from the printer and leaves a backup.
-    Press(*screen, spec.readId);
+    Press(*screen, blueprint.readId);
     EXPECT_EQ(messages.Texts(), QStringList{Message(c.readMessage)});
     const std::vector<int> read = screen->Instruction().GetParameters();
     for (const EepromControlRow& row : EepromControls(c.instruction)) {
@@ -73,8 +73,8 @@ TEST_P(EepromContract, ReadApplySaveLoadRestoreAndAFailedRead) {
         EXPECT_EQ(ShownValue(*screen, row), read[row.entry]) << "entry " << row.entry;
     }
     EXPECT_TRUE(QFileInfo::exists(backup));
-    EXPECT_TRUE(screen->Control(spec.saveId)->isEnabled());
-    EXPECT_TRUE(screen->Control(spec.restoreId)->isEnabled()) << "the first read made a backup";
+    EXPECT_TRUE(screen->Control(blueprint.saveId)->isEnabled());
+    EXPECT_TRUE(screen->Control(blueprint.restoreId)->isEnabled()) << "the first read made a backup";
 
     // A value typed on the page out of view survives a tab switch; Apply writes the pages.
     SetNumber(*screen, c.numberEntry, c.newNumber);
@@ -84,7 +84,7 @@ TEST_P(EepromContract, ReadApplySaveLoadRestoreAndAFailedRead) {
     List(*screen, c.listEntry)->setCurrentIndex(c.newPosition);
     world.printer.ClearLog();
     messages.Clear();
-    Press(*screen, spec.applyId);
+    Press(*screen, blueprint.applyId);
     ASSERT_TRUE(WaitForEepromWrite(*screen, world.printer));
     EXPECT_EQ(messages.Texts(), QStringList{Message(c.applyMessage)});
     const QByteArray log = world.printer.ReceivedBytes();
@@ -104,17 +104,17 @@ TEST_P(EepromContract, ReadApplySaveLoadRestoreAndAFailedRead) {
     messages.Clear();
     {
         FileDialogAnswer answer(first);
-        Press(*screen, spec.saveId);
+        Press(*screen, blueprint.saveId);
         const QString pattern = c.instruction == INSTRUCTION_VKLE ? "*.EEP" : "*.eep";
         EXPECT_EQ(answer.requests.at(0).filter, FileFilter("EEP Files (" + pattern + ")", pattern));
     }
     {
         FileDialogAnswer answer(first);
-        Press(*screen, spec.loadId);
+        Press(*screen, blueprint.loadId);
     }
     {
         FileDialogAnswer answer(second);
-        Press(*screen, spec.saveId);
+        Press(*screen, blueprint.saveId);
     }
     EXPECT_EQ(messages.Texts(), (QStringList{Message("SaveFileSuccess"), Message("ReadPrinterSuccess"),
                                              Message("SaveFileSuccess")}));
@@ -124,7 +124,7 @@ TEST_P(EepromContract, ReadApplySaveLoadRestoreAndAFailedRead) {
     // Restore writes the backup of the read back to the printer.
     messages.Clear();
     world.printer.ClearLog();
-    Press(*screen, spec.restoreId);
+    Press(*screen, blueprint.restoreId);
     ASSERT_TRUE(WaitForEepromWrite(*screen, world.printer));
     EXPECT_EQ(messages.Texts(), QStringList{Message(c.restoreMessage)});
     EXPECT_EQ(PrinterValue(world.printer, c.instruction, c.numberEntry), read[std::size_t(c.numberEntry)]);
@@ -135,7 +135,7 @@ TEST_P(EepromContract, ReadApplySaveLoadRestoreAndAFailedRead) {
     const QStringList before = Shown(*screen);
     world.printer.Stop();
     messages.Clear();
-    Press(*screen, spec.readId);
+    Press(*screen, blueprint.readId);
     EXPECT_EQ(messages.Texts(), QStringList{Message("OpenPortError")});
     EXPECT_EQ(Shown(*screen), before);
 }
@@ -247,7 +247,7 @@ TEST(EepromScreen, BackFeedBeforePrintingIsShownButNotEditable) {
         PrinterWorld world(instruction);
         auto screen = MakeEepromScreen(instruction);
         CMessageCapture messages;
-        Press(*screen, screen->Spec().readId);
+        Press(*screen, screen->Blueprint().readId);
         EXPECT_TRUE(Number(*screen, entry)->isReadOnly()) << instruction;
         EXPECT_EQ(Number(*screen, entry)->GetValue(), 100) << "shown as read";
         EXPECT_FALSE(Number(*screen, entry + 1)->isReadOnly());
@@ -322,7 +322,7 @@ TEST(EepromScreen, AFileThatCannotBeOpenedIsReportedAndChangesNothing) {
         }
         EXPECT_EQ(messages.Texts(), QStringList{Message("ReadPrinterFail")});
         EXPECT_EQ(Shown(*screen), before);
-        EXPECT_FALSE(screen->Control(screen->Spec().saveId)->isEnabled());
+        EXPECT_FALSE(screen->Control(screen->Blueprint().saveId)->isEnabled());
     }
 }
 

@@ -41,7 +41,7 @@ inline void Press(CEepromScreen& screen, int id) {
 // Waits until the printer has taken the last command of the screen's EEPROM write (a write
 // reads no replies, so the exchange can end before the printer has seen everything).
 inline bool WaitForEepromWrite(const CEepromScreen& screen, const sim::VirtualPrinter& printer) {
-    const int instruction = screen.Spec().instruction;
+    const int instruction = screen.Blueprint().instruction;
     QByteArray tail = "\x02JX00\r\n";
     if (instruction != INSTRUCTION_VKLA) {
         const int entry = BitWriteOrder(instruction).back();

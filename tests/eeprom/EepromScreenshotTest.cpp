@@ -23,7 +23,7 @@ TEST(Screenshots, EepromPagesInEveryLanguage) {
             screen->resize(610, 470);
             screen->show();
             CMessageCapture messages;
-            screen->ControlAs<QPushButton>(screen->Spec().readId)->click();
+            screen->ControlAs<QPushButton>(screen->Blueprint().readId)->click();
             ASSERT_TRUE(WaitUntil([&] { return !screen->IsBusy(); }, 30000));
             ASSERT_EQ(messages.Messages().size(), 1);
             for (int tab = 0; tab < screen->Tabs()->count(); ++tab) {

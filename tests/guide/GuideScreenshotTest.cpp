@@ -129,7 +129,7 @@ TEST(GuideScreenshots, EveryPageOfTheProgramInEveryLanguage) {
         window.RunCommand(CQuilloryDlg::IDC_PRINTER_SETTINGS);
         auto* settings = HostedScreen<CPrinterSetScreen>(window, PAGE_PRINTER_SETTINGS);
         ASSERT_NE(settings, nullptr);
-        settings->ControlAs<QPushButton>(settings->Spec().readId)->click();
+        settings->ControlAs<QPushButton>(settings->Blueprint().readId)->click();
         ASSERT_TRUE(WaitUntil([&] { return !settings->IsBusy(); }));
         EXPECT_EQ(messages.Texts(), QStringList{GetMessageText("ReadPrinterSuccess", language)});
         messages.Clear();
@@ -173,7 +173,7 @@ TEST(GuideScreenshots, EveryPageOfTheProgramInEveryLanguage) {
         ASSERT_EQ(window.CurrentPage(), PAGE_EEPROM);
         auto* eeprom = HostedScreen<CEepromScreen>(window, PAGE_EEPROM);
         ASSERT_NE(eeprom, nullptr);
-        eeprom->ControlAs<QPushButton>(eeprom->Spec().readId)->click();
+        eeprom->ControlAs<QPushButton>(eeprom->Blueprint().readId)->click();
         ASSERT_TRUE(WaitUntil([&] { return !eeprom->IsBusy(); }, 30000));
         ASSERT_EQ(messages.Messages().size(), 1);
         messages.Clear();

@@ -76,7 +76,7 @@ QByteArray Joined(const std::vector<QByteArray>& commands) {
 // The bytes the language sends for the record the screen put into its object.
 QByteArray ApplyBytes(const CPrinterSetScreen& screen) {
     const SettingsRecord record = screen.Instruction().GetSettingsRecord();
-    switch (screen.Spec().instruction) {
+    switch (screen.Blueprint().instruction) {
     case INSTRUCTION_VKLZ:
         return Joined(VklzApplyCommands(std::get<VKLZSettings>(record)));
     case INSTRUCTION_VKLE:
@@ -118,27 +118,27 @@ TEST_P(PrinterSetContract, ReadApplySaveLoadAndAFailedRead) {
     PrinterWorld world(c.instruction);
     world.printer.SetEepromWord(c.wordAddress, c.word);
     auto screen = MakeScreen(c.instruction);
-    const PrinterSetSpec& spec = screen->Spec();
+    const PrinterSetBlueprint& blueprint = screen->Blueprint();
     CMessageCapture messages;
 
     // A fresh screen offers only Read and Load.
-    EXPECT_TRUE(screen->Control(spec.readId)->isEnabled());
-    EXPECT_TRUE(screen->Control(spec.loadId)->isEnabled());
-    EXPECT_FALSE(screen->Control(spec.applyId)->isEnabled());
-    EXPECT_FALSE(screen->Control(spec.saveId)->isEnabled());
+    EXPECT_TRUE(screen->Control(blueprint.readId)->isEnabled());
+    EXPECT_TRUE(screen->Control(blueprint.loadId)->isEnabled());
+    EXPECT_FALSE(screen->Control(blueprint.applyId)->isEnabled());
+    EXPECT_FALSE(screen->Control(blueprint.saveId)->isEnabled());
 
-    Press(*screen, spec.readId);
+    Press(*screen, blueprint.readId);
     EXPECT_EQ(messages.Texts(), QStringList{Message("ReadPrinterSuccess")});
     EXPECT_EQ(Field(*screen, c.lengthId)->GetValue(), c.lengthDots);
-    EXPECT_FALSE(screen->ControlAs<QLabel>(spec.versionId)->text().isEmpty());
-    EXPECT_TRUE(screen->Control(spec.applyId)->isEnabled());
-    EXPECT_TRUE(screen->Control(spec.saveId)->isEnabled());
+    EXPECT_FALSE(screen->ControlAs<QLabel>(blueprint.versionId)->text().isEmpty());
+    EXPECT_TRUE(screen->Control(blueprint.applyId)->isEnabled());
+    EXPECT_TRUE(screen->Control(blueprint.saveId)->isEnabled());
 
     // Apply sends what the screen shows.
     Field(*screen, c.darknessId)->SetValue(c.newDarkness);
     messages.Clear();
     world.printer.ClearLog();
-    Press(*screen, spec.applyId);
+    Press(*screen, blueprint.applyId);
     EXPECT_EQ(messages.Texts(), QStringList{Message(c.applyMessage)});
     EXPECT_EQ(RecordField(*screen, "PrintDarkness"), c.newDarkness);
     const QByteArray expected = ApplyBytes(*screen);
@@ -150,7 +150,7 @@ TEST_P(PrinterSetContract, ReadApplySaveLoadAndAFailedRead) {
     messages.Clear();
     {
         FileDialogAnswer answer(path);
-        Press(*screen, spec.saveId);
+        Press(*screen, blueprint.saveId);
         ASSERT_EQ(answer.requests.size(), 1);
         const QString pattern = "*." + SettingsFileExtension(c.instruction);
         EXPECT_EQ(answer.requests[0].kind, FileDialogRequest::Save);
@@ -164,7 +164,7 @@ TEST_P(PrinterSetContract, ReadApplySaveLoadAndAFailedRead) {
     Field(*screen, c.lengthId)->SetValue(c.lengthDots + 8);
     {
         FileDialogAnswer answer(path);
-        Press(*screen, spec.loadId);
+        Press(*screen, blueprint.loadId);
     }
     EXPECT_EQ(Shown(*screen), saved);
     EXPECT_EQ(Field(*screen, c.darknessId)->GetValue(), c.newDarkness);
@@ -174,7 +174,7 @@ TEST_P(PrinterSetContract, ReadApplySaveLoadAndAFailedRead) {
     const QStringList before = Shown(*screen);
     world.printer.Stop();
     messages.Clear();
-    Press(*screen, spec.readId);
+    Press(*screen, blueprint.readId);
     EXPECT_EQ(messages.Texts(), QStringList{Message("OpenPortError")});
     EXPECT_EQ(Shown(*screen), before);
     EXPECT_EQ(RecordField(*screen, "PrintDarkness"), c.newDarkness);

@@ -29,7 +29,7 @@ TEST(Screenshots, PrinterSettingsScreensInEveryLanguage) {
             screen->resize(610, 470);
             screen->show();
             CMessageCapture messages;
-            screen->ControlAs<QPushButton>(screen->Spec().readId)->click();
+            screen->ControlAs<QPushButton>(screen->Blueprint().readId)->click();
             ASSERT_TRUE(WaitUntil([&] { return !screen->IsBusy(); }));
             ASSERT_EQ(messages.Messages().size(), 1);
             QApplication::processEvents();

@@ -64,22 +64,22 @@ CEepromTabCtrl::CEepromTabCtrl(int instruction, QWidget* parent) : QTabWidget(pa
     });
 }
 
-CEepromScreen::CEepromScreen(const EepromScreenSpec& spec, QWidget* parent)
-    : CScreenBase(spec.element, parent), m_spec(spec), m_instruction(MakeInstruction(spec.instruction)),
-      m_parameters(m_instruction->GetParameters()), m_progress(new QProgressBar(this)),
-      m_exchange(m_progress, [this](bool) { UpdateButtons(); }) {
-    m_tabs = AddControl(CEepromTabCtrl::kId, spec.makeTabs(this));
-    m_read = AddControl(spec.readId, new QPushButton(this));
-    m_apply = AddControl(spec.applyId, new QPushButton(this));
-    m_save = AddControl(spec.saveId, new QPushButton(this));
-    m_load = AddControl(spec.loadId, new QPushButton(this));
-    m_restore = AddControl(spec.restoreId, new QPushButton(this));
+CEepromScreen::CEepromScreen(const EepromScreenBlueprint& blueprint, QWidget* parent)
+    : CScreenBase(blueprint.element, parent), m_blueprint(blueprint),
+      m_instruction(MakeInstruction(blueprint.instruction)), m_parameters(m_instruction->GetParameters()),
+      m_progress(new QProgressBar(this)), m_exchange(m_progress, [this](bool) { UpdateButtons(); }) {
+    m_tabs = AddControl(CEepromTabCtrl::kId, blueprint.makeTabs(this));
+    m_read = AddControl(blueprint.readId, new QPushButton(this));
+    m_apply = AddControl(blueprint.applyId, new QPushButton(this));
+    m_save = AddControl(blueprint.saveId, new QPushButton(this));
+    m_load = AddControl(blueprint.loadId, new QPushButton(this));
+    m_restore = AddControl(blueprint.restoreId, new QPushButton(this));
     connect(m_read, &QPushButton::clicked, this, [this] { OnRead(); });
     connect(m_apply, &QPushButton::clicked, this, [this] { OnApply(); });
     connect(m_save, &QPushButton::clicked, this, [this] { OnSaveFile(); });
     connect(m_load, &QPushButton::clicked, this, [this] { OnLoadFile(); });
     connect(m_restore, &QPushButton::clicked, this, [this] { OnRestore(); });
-    if (m_spec.trackChanges) {
+    if (m_blueprint.trackChanges) {
         for (CEepromPage* page : m_tabs->Pages()) {
             connect(page, &CEepromPage::entryEdited, this,
                     [this, page](int entry) { page->CollectEntry(entry, m_parameters); });
@@ -147,7 +147,7 @@ void CEepromScreen::FillPages() {
 }
 
 void CEepromScreen::CollectPages() {
-    std::vector<int> parameters = m_spec.trackChanges ? m_parameters : m_instruction->GetParameters();
+    std::vector<int> parameters = m_blueprint.trackChanges ? m_parameters : m_instruction->GetParameters();
     auto* vkla = dynamic_cast<CVKLAInstruction*>(m_instruction.get());
     QString idText = vkla ? vkla->GetIdText() : QString();
     for (CEepromPage* page : m_tabs->Pages())
@@ -155,7 +155,7 @@ void CEepromScreen::CollectPages() {
     m_instruction->SetParameters(parameters);
     if (vkla)
         vkla->SetIdText(idText);
-    if (m_spec.trackChanges)
+    if (m_blueprint.trackChanges)
         m_parameters = parameters;
 }
 
@@ -188,7 +188,7 @@ void CEepromScreen::OnRead() {
                              ShowCommError(code, language, this);
                              return;
                          }
-                         ShowMessageKey(m_spec.readMessage, language, this);
+                         ShowMessageKey(m_blueprint.readMessage, language, this);
                      });
 }
 
@@ -199,15 +199,15 @@ void CEepromScreen::OnApply() {
     if (QWidget* focus = focusWidget())
         focus->clearFocus(); // settles a number still being typed
     CollectPages();
-    Write(m_spec.applyMessage, language);
+    Write(m_blueprint.applyMessage, language);
 }
 
 QString CEepromScreen::FileSuffix() const {
-    return QString::fromLatin1(m_spec.filePattern).mid(2);
+    return QString::fromLatin1(m_blueprint.filePattern).mid(2);
 }
 
 QString CEepromScreen::FileFilterText() const {
-    const QString pattern = QString::fromLatin1(m_spec.filePattern);
+    const QString pattern = QString::fromLatin1(m_blueprint.filePattern);
     return FileFilter(QStringLiteral("EEP Files (%1)").arg(pattern), pattern);
 }
 
@@ -248,83 +248,83 @@ void CEepromScreen::OnRestore() {
         return;
     }
     FillPages();
-    Write(m_spec.restoreMessage, ReadLanguage());
+    Write(m_blueprint.restoreMessage, ReadLanguage());
 }
 
 namespace {
 
-constexpr EepromScreenSpec kVklzSpec{INSTRUCTION_VKLZ,
-                                     "VKLZEEPDlg",
-                                     1370,
-                                     1371,
-                                     1372,
-                                     1373,
-                                     1374,
-                                     "ReadPrinterSuccess",
-                                     "RebootEffective",
-                                     "RebootEffective",
-                                     "*.eep",
-                                     false,
-                                     &MakeTabs<CVKLZTabCtrl>};
-constexpr EepromScreenSpec kVkleSpec{INSTRUCTION_VKLE,
-                                     "VKLEEEPDlg",
-                                     1354,
-                                     1355,
-                                     1356,
-                                     1369,
-                                     1357,
-                                     "ReadPrinterSuccess",
-                                     "RebootEffective",
-                                     "RebootEffective",
-                                     "*.EEP",
-                                     false,
-                                     &MakeTabs<CVKLETabCtrl>};
-constexpr EepromScreenSpec kVkltSpec{INSTRUCTION_VKLT,
-                                     "VKLTEEPDlg",
-                                     1442,
-                                     1441,
-                                     1443,
-                                     1444,
-                                     1445,
-                                     "ReadPrinterSuccess",
-                                     "RebootEffective",
-                                     "ApplayEffective",
-                                     "*.eep",
-                                     false,
-                                     &MakeTabs<CVKLTTabCtrl>};
-constexpr EepromScreenSpec kVklaSpec{INSTRUCTION_VKLA,
-                                     "VKLAEEPDlg",
-                                     1364,
-                                     1365,
-                                     1366,
-                                     1367,
-                                     1368,
-                                     "ReadPrinterSuccess",
-                                     "RebootEffective",
-                                     "RebootEffective",
-                                     "*.eep",
-                                     false,
-                                     &MakeTabs<CVKLATabCtrl>};
-constexpr EepromScreenSpec kVklcSpec{INSTRUCTION_VKLC,
-                                     "VKLCEEPDlg",
-                                     1375,
-                                     1376,
-                                     1377,
-                                     1378,
-                                     1379,
-                                     "RebootEffective",
-                                     "ApplayEffective",
-                                     "RebootEffective",
-                                     "*.eep",
-                                     true,
-                                     &MakeTabs<CVKLCTabCtrl>};
+constexpr EepromScreenBlueprint kVklzBlueprint{INSTRUCTION_VKLZ,
+                                               "VKLZEEPDlg",
+                                               1370,
+                                               1371,
+                                               1372,
+                                               1373,
+                                               1374,
+                                               "ReadPrinterSuccess",
+                                               "RebootEffective",
+                                               "RebootEffective",
+                                               "*.eep",
+                                               false,
+                                               &MakeTabs<CVKLZTabCtrl>};
+constexpr EepromScreenBlueprint kVkleBlueprint{INSTRUCTION_VKLE,
+                                               "VKLEEEPDlg",
+                                               1354,
+                                               1355,
+                                               1356,
+                                               1369,
+                                               1357,
+                                               "ReadPrinterSuccess",
+                                               "RebootEffective",
+                                               "RebootEffective",
+                                               "*.EEP",
+                                               false,
+                                               &MakeTabs<CVKLETabCtrl>};
+constexpr EepromScreenBlueprint kVkltBlueprint{INSTRUCTION_VKLT,
+                                               "VKLTEEPDlg",
+                                               1442,
+                                               1441,
+                                               1443,
+                                               1444,
+                                               1445,
+                                               "ReadPrinterSuccess",
+                                               "RebootEffective",
+                                               "ApplayEffective",
+                                               "*.eep",
+                                               false,
+                                               &MakeTabs<CVKLTTabCtrl>};
+constexpr EepromScreenBlueprint kVklaBlueprint{INSTRUCTION_VKLA,
+                                               "VKLAEEPDlg",
+                                               1364,
+                                               1365,
+                                               1366,
+                                               1367,
+                                               1368,
+                                               "ReadPrinterSuccess",
+                                               "RebootEffective",
+                                               "RebootEffective",
+                                               "*.eep",
+                                               false,
+                                               &MakeTabs<CVKLATabCtrl>};
+constexpr EepromScreenBlueprint kVklcBlueprint{INSTRUCTION_VKLC,
+                                               "VKLCEEPDlg",
+                                               1375,
+                                               1376,
+                                               1377,
+                                               1378,
+                                               1379,
+                                               "RebootEffective",
+                                               "ApplayEffective",
+                                               "RebootEffective",
+                                               "*.eep",
+                                               true,
+                                               &MakeTabs<CVKLCTabCtrl>};
 
 } // namespace
 
-CVKLZEEPDlg::CVKLZEEPDlg(QWidget* parent) : CEepromScreen(kVklzSpec, parent) {}
-CVKLEEEPDlg::CVKLEEEPDlg(QWidget* parent) : CEepromScreen(kVkleSpec, parent) {}
-CVKLTEEPDlg::CVKLTEEPDlg(QWidget* parent) : CEepromScreen(kVkltSpec, parent) {}
-CVKLAEEPDLg::CVKLAEEPDLg(QWidget* parent) : CEepromScreen(kVklaSpec, parent) {}
-CVKLCEEPDlg::CVKLCEEPDlg(QWidget* parent) : CEepromScreen(kVklcSpec, parent) {}
+CVKLZEEPDlg::CVKLZEEPDlg(QWidget* parent) : CEepromScreen(kVklzBlueprint, parent) {}
+CVKLEEEPDlg::CVKLEEEPDlg(QWidget* parent) : CEepromScreen(kVkleBlueprint, parent) {}
+CVKLTEEPDlg::CVKLTEEPDlg(QWidget* parent) : CEepromScreen(kVkltBlueprint, parent) {}
+CVKLAEEPDLg::CVKLAEEPDLg(QWidget* parent) : CEepromScreen(kVklaBlueprint, parent) {}
+CVKLCEEPDlg::CVKLCEEPDlg(QWidget* parent) : CEepromScreen(kVklcBlueprint, parent) {}
 
 } // namespace quillory

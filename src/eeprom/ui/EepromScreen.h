@@ -49,7 +49,7 @@ public:
 };
 
 // What distinguishes the EEPROM screens of the languages.
-struct EepromScreenSpec {
+struct EepromScreenBlueprint {
     int instruction;
     const char* element;
     int readId, applyId, saveId, loadId, restoreId;
@@ -69,7 +69,7 @@ class CEepromScreen : public CScreenBase {
 public:
     ~CEepromScreen() override;
 
-    [[nodiscard]] const EepromScreenSpec& Spec() const { return m_spec; }
+    [[nodiscard]] const EepromScreenBlueprint& Blueprint() const { return m_blueprint; }
     [[nodiscard]] CInstructionProtocol& Instruction() const { return *m_instruction; }
     [[nodiscard]] CEepromTabCtrl* Tabs() const { return m_tabs; }
     [[nodiscard]] bool IsBusy() const { return m_exchange.IsBusy(); }
@@ -87,7 +87,7 @@ public:
     void OnRestore();
 
 protected:
-    CEepromScreen(const EepromScreenSpec& spec, QWidget* parent);
+    CEepromScreen(const EepromScreenBlueprint& blueprint, QWidget* parent);
 
 private:
     void BuildLayout();
@@ -98,7 +98,7 @@ private:
     [[nodiscard]] QString FileFilterText() const;
     [[nodiscard]] QString FileSuffix() const;
 
-    EepromScreenSpec m_spec;
+    EepromScreenBlueprint m_blueprint;
     std::unique_ptr<CInstructionProtocol> m_instruction;
     std::vector<int> m_parameters;
     bool m_loaded = false;

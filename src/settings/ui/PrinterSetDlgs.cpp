@@ -53,7 +53,7 @@ constexpr std::array<SettingRow<Z>, 13> kVklzRows{{
     CheckRow(1040, &Z::MirrorPrint),
 }};
 
-constexpr PrinterSetSpec kVklzSpec{
+constexpr PrinterSetBlueprint kVklzBlueprint{
     .instruction = INSTRUCTION_VKLZ,
     .element = "VKLZPrinterSetDlg",
     .readId = 1574,
@@ -83,7 +83,7 @@ constexpr std::array<SettingRow<E>, 11> kVkleRows{{
     CodePageRow<E>(1023),
 }};
 
-constexpr PrinterSetSpec kVkleSpec{
+constexpr PrinterSetBlueprint kVkleBlueprint{
     .instruction = INSTRUCTION_VKLE,
     .element = "VKLEPrinterSetDlg",
     .readId = 1539,
@@ -117,7 +117,7 @@ constexpr std::array<SettingRow<T>, 16> kVkltRows{{
     FieldRow(1023, K::Length, &T::VertPrintPositionOffset, 0, 0, 9999),
 }};
 
-constexpr PrinterSetSpec kVkltSpec{
+constexpr PrinterSetBlueprint kVkltBlueprint{
     .instruction = INSTRUCTION_VKLT,
     .element = "VKLTPrinterSetDlg",
     .readId = 1031,
@@ -144,7 +144,7 @@ constexpr std::array<SettingRow<A>, 13> kVklaRows{{
     FieldRow(1531, K::Length, &A::VertPrintPositionOffset, 0, -999, 999, kVklaOffset),
 }};
 
-constexpr PrinterSetSpec kVklaSpec{
+constexpr PrinterSetBlueprint kVklaBlueprint{
     .instruction = INSTRUCTION_VKLA,
     .element = "VKLAPrinterSetDlg",
     .readId = 1532,
@@ -168,7 +168,7 @@ constexpr std::array<SettingRow<C>, 6> kVklcRows{{
     FieldRow(1015, K::Number, &C::PrintDarkness, 13, 0, 30, 0, 65535),
 }};
 
-constexpr PrinterSetSpec kVklcSpec{
+constexpr PrinterSetBlueprint kVklcBlueprint{
     .instruction = INSTRUCTION_VKLC,
     .element = "VKLCPrinterSetDlg",
     .readId = 1585,
@@ -181,14 +181,14 @@ constexpr PrinterSetSpec kVklcSpec{
 } // namespace
 
 CVKLZPrinterSetDlg::CVKLZPrinterSetDlg(QWidget* parent)
-    : CTypedPrinterSetScreen(kVklzSpec, kVklzRows, parent) {}
+    : CTypedPrinterSetScreen(kVklzBlueprint, kVklzRows, parent) {}
 CVKLEPrinterSetDlg::CVKLEPrinterSetDlg(QWidget* parent)
-    : CTypedPrinterSetScreen(kVkleSpec, kVkleRows, parent) {}
+    : CTypedPrinterSetScreen(kVkleBlueprint, kVkleRows, parent) {}
 CVKLTPrinterSetDlg::CVKLTPrinterSetDlg(QWidget* parent)
-    : CTypedPrinterSetScreen(kVkltSpec, kVkltRows, parent) {}
+    : CTypedPrinterSetScreen(kVkltBlueprint, kVkltRows, parent) {}
 CVKLAPrinterSetDlg::CVKLAPrinterSetDlg(QWidget* parent)
-    : CTypedPrinterSetScreen(kVklaSpec, kVklaRows, parent) {}
+    : CTypedPrinterSetScreen(kVklaBlueprint, kVklaRows, parent) {}
 CVKLCPrinterSetDlg::CVKLCPrinterSetDlg(QWidget* parent)
-    : CTypedPrinterSetScreen(kVklcSpec, kVklcRows, parent) {}
+    : CTypedPrinterSetScreen(kVklcBlueprint, kVklcRows, parent) {}
 
 } // namespace quillory

@@ -39,9 +39,10 @@ QStringList CodePageTexts(int instruction) {
 
 } // namespace
 
-CPrinterSetScreen::CPrinterSetScreen(const PrinterSetSpec& spec, std::vector<SettingControl> controls,
+CPrinterSetScreen::CPrinterSetScreen(const PrinterSetBlueprint& blueprint,
+                                     std::vector<SettingControl> controls,
                                      std::unique_ptr<CInstructionProtocol> instruction, QWidget* parent)
-    : CScreenBase(spec.element, parent), m_spec(spec), m_controls(std::move(controls)),
+    : CScreenBase(blueprint.element, parent), m_blueprint(blueprint), m_controls(std::move(controls)),
       m_instruction(std::move(instruction)), m_progress(new QProgressBar(this)),
       m_exchange(m_progress, [this](bool) { UpdateButtons(); }) {
     BuildControls();
@@ -60,7 +61,7 @@ void CPrinterSetScreen::BuildControls() {
         case SettingKind::CodePage: {
             auto* list = AddControl(c.id, new QComboBox(this));
             if (c.kind == SettingKind::CodePage) {
-                list->addItems(CodePageTexts(m_spec.instruction));
+                list->addItems(CodePageTexts(m_blueprint.instruction));
                 list->setCurrentIndex(0);
             }
             if (c.kind == SettingKind::UnitList)
@@ -87,11 +88,11 @@ void CPrinterSetScreen::BuildControls() {
             widget->setEnabled(false);
     }
 
-    if (m_spec.clockCheckId) {
-        m_clockCheck = AddControl(m_spec.clockCheckId, new QCheckBox(this));
-        m_clockNow = AddControl(m_spec.clockNowId, new QRadioButton(this));
-        m_clockSet = AddControl(m_spec.clockSetId, new QRadioButton(this));
-        m_clockField = AddControl(m_spec.clockFieldId, new CDateTimeEdit(this));
+    if (m_blueprint.clockCheckId) {
+        m_clockCheck = AddControl(m_blueprint.clockCheckId, new QCheckBox(this));
+        m_clockNow = AddControl(m_blueprint.clockNowId, new QRadioButton(this));
+        m_clockSet = AddControl(m_blueprint.clockSetId, new QRadioButton(this));
+        m_clockField = AddControl(m_blueprint.clockFieldId, new CDateTimeEdit(this));
         m_clockField->SetEditable(true);
         m_clockNow->setChecked(true);
         for (QWidget* w : {static_cast<QWidget*>(m_clockNow), static_cast<QWidget*>(m_clockSet),
@@ -102,17 +103,17 @@ void CPrinterSetScreen::BuildControls() {
         connect(m_clockSet, &QRadioButton::toggled, this, [this] { OnClockMethod(); });
     }
 
-    m_read = AddControl(m_spec.readId, new QPushButton(this));
-    m_apply = AddControl(m_spec.applyId, new QPushButton(this));
-    m_save = AddControl(m_spec.saveId, new QPushButton(this));
-    m_load = AddControl(m_spec.loadId, new QPushButton(this));
+    m_read = AddControl(m_blueprint.readId, new QPushButton(this));
+    m_apply = AddControl(m_blueprint.applyId, new QPushButton(this));
+    m_save = AddControl(m_blueprint.saveId, new QPushButton(this));
+    m_load = AddControl(m_blueprint.loadId, new QPushButton(this));
     connect(m_read, &QPushButton::clicked, this, [this] { OnReadSettings(); });
     connect(m_apply, &QPushButton::clicked, this, [this] { OnApplySettings(); });
     connect(m_save, &QPushButton::clicked, this, [this] { OnSaveFile(); });
     connect(m_load, &QPushButton::clicked, this, [this] { OnLoadFile(); });
 
-    AddControl(kSettingCaptionOffset + m_spec.versionId, new QLabel(this));
-    m_version = AddControl(m_spec.versionId, new QLabel(this));
+    AddControl(kSettingCaptionOffset + m_blueprint.versionId, new QLabel(this));
+    m_version = AddControl(m_blueprint.versionId, new QLabel(this));
     m_version->setTextInteractionFlags(Qt::TextSelectableByMouse);
 }
 
@@ -158,7 +159,7 @@ void CPrinterSetScreen::BuildLayout() {
     page->addStretch(1);
 
     auto* version = new QHBoxLayout;
-    version->addWidget(Control(kSettingCaptionOffset + m_spec.versionId));
+    version->addWidget(Control(kSettingCaptionOffset + m_blueprint.versionId));
     version->addWidget(m_version, 1);
     page->addLayout(version);
 
@@ -223,7 +224,7 @@ void CPrinterSetScreen::ApplyUnitToLengths() {
     const auto* list = unit ? ControlAs<QComboBox>(unit->id) : nullptr;
     if (!list || list->currentIndex() < 0)
         return;
-    const int fieldUnit = FieldUnitOfPosition(list->currentIndex(), m_spec.unitListReversed);
+    const int fieldUnit = FieldUnitOfPosition(list->currentIndex(), m_blueprint.unitListReversed);
     for (const SettingControl& c : m_controls) {
         if (c.kind == SettingKind::Length)
             ControlAs<CPaperNunberEditEx>(c.id)->SetUnit(fieldUnit);
@@ -275,13 +276,13 @@ CPrinterSetScreen::ClockChoice CPrinterSetScreen::CollectClock(const QDateTime& 
         // The field always holds a valid time; an unparsable text cannot reach the printer.
         time = datetime_rules::Parse(m_clockField->DateTimeText()).value_or(now);
     }
-    clock.text = ClockText(time, QString::fromLatin1(m_spec.clockSuffix));
+    clock.text = ClockText(time, QString::fromLatin1(m_blueprint.clockSuffix));
     return clock;
 }
 
 void CPrinterSetScreen::BeginFill(int unit, int dpi) {
     m_dpi = dpi;
-    if (!m_spec.unitFromRecord)
+    if (!m_blueprint.unitFromRecord)
         return;
     if (const SettingControl* c = FindKind(SettingKind::UnitList)) {
         auto* list = ControlAs<QComboBox>(c->id);
@@ -386,12 +387,12 @@ void CPrinterSetScreen::OnApplySettings() {
                              ShowCommError(code, language, this);
                              return;
                          }
-                         ShowMessageKey(m_spec.applyMessage, language, this);
+                         ShowMessageKey(m_blueprint.applyMessage, language, this);
                      });
 }
 
 QString CPrinterSetScreen::FileSuffix() const {
-    return SettingsFileExtension(m_spec.instruction);
+    return SettingsFileExtension(m_blueprint.instruction);
 }
 
 QString CPrinterSetScreen::FileFilterText() const {
@@ -415,8 +416,8 @@ void CPrinterSetScreen::OnSaveFile() {
         ShowMessageKey("SaveFileFail", language, this, MessageIcon::Warning);
         return;
     }
-    if (m_spec.saveMessage)
-        ShowMessageKey(m_spec.saveMessage, language, this);
+    if (m_blueprint.saveMessage)
+        ShowMessageKey(m_blueprint.saveMessage, language, this);
 }
 
 void CPrinterSetScreen::OnLoadFile() {

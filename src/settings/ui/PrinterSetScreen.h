@@ -55,7 +55,7 @@ struct SettingControl {
 };
 
 // The parts of a screen that are not rows: element, buttons, clock, messages.
-struct PrinterSetSpec {
+struct PrinterSetBlueprint {
     int instruction;
     const char* element;
     int readId, applyId, saveId, loadId;
@@ -81,7 +81,7 @@ class CPrinterSetScreen : public CScreenBase {
 public:
     ~CPrinterSetScreen() override;
 
-    [[nodiscard]] const PrinterSetSpec& Spec() const { return m_spec; }
+    [[nodiscard]] const PrinterSetBlueprint& Blueprint() const { return m_blueprint; }
     [[nodiscard]] CInstructionProtocol& Instruction() const { return *m_instruction; }
     [[nodiscard]] bool IsBusy() const { return m_exchange.IsBusy(); }
 
@@ -94,7 +94,7 @@ public:
     void OnLoadFile();
 
 protected:
-    CPrinterSetScreen(const PrinterSetSpec& spec, std::vector<SettingControl> controls,
+    CPrinterSetScreen(const PrinterSetBlueprint& blueprint, std::vector<SettingControl> controls,
                       std::unique_ptr<CInstructionProtocol> instruction, QWidget* parent);
 
     // The clock as the controls say (only on screens with clock controls).
@@ -135,7 +135,7 @@ private:
     [[nodiscard]] const SettingControl* FindKind(SettingKind kind) const;
     [[nodiscard]] const SettingControl* FindFlag(SettingFlag flag) const;
 
-    PrinterSetSpec m_spec;
+    PrinterSetBlueprint m_blueprint;
     std::vector<SettingControl> m_controls;
     std::unique_ptr<CInstructionProtocol> m_instruction;
     int m_dpi = 203;
@@ -170,9 +170,9 @@ public:
 
 protected:
     template <std::size_t N>
-    CTypedPrinterSetScreen(const PrinterSetSpec& spec, const std::array<SettingRow<Record>, N>& rows,
-                           QWidget* parent)
-        : CPrinterSetScreen(spec, Controls(rows), std::make_unique<LanguageInstruction>(), parent),
+    CTypedPrinterSetScreen(const PrinterSetBlueprint& blueprint,
+                           const std::array<SettingRow<Record>, N>& rows, QWidget* parent)
+        : CPrinterSetScreen(blueprint, Controls(rows), std::make_unique<LanguageInstruction>(), parent),
           m_rows(rows.begin(), rows.end()) {}
 
     void FillFromRecord(bool withClock) override {

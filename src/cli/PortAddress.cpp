@@ -1,4 +1,4 @@
-#include "cli/PortSpec.h"
+#include "cli/PortAddress.h"
 
 #include <QStringList>
 
@@ -27,7 +27,7 @@ constexpr std::array<SerialField, 5> kSerialFields = {{
     {"flow control", 1, 0, 2},
 }};
 
-ParsedPortSpec Error(const QString& why) {
+ParsedPortAddress Error(const QString& why) {
     return {std::nullopt, why};
 }
 
@@ -56,7 +56,7 @@ std::optional<QString> Name(QStringView text, qsizetype maxChars, const char* wh
     return text.toString();
 }
 
-ParsedPortSpec Net(QStringView rest) {
+ParsedPortAddress Net(QStringView rest) {
     const qsizetype colon = rest.lastIndexOf(u':');
     if (colon < 0)
         return Error(QStringLiteral("net needs HOST:PORT"));
@@ -78,7 +78,7 @@ ParsedPortSpec Net(QStringView rest) {
     return {info, {}};
 }
 
-ParsedPortSpec Com(QStringView rest) {
+ParsedPortAddress Com(QStringView rest) {
     const QList<QStringView> parts = rest.split(u':');
     if (parts.size() > 1 + qsizetype(kSerialFields.size()))
         return Error(QStringLiteral("com takes at most NAME:BAUD:BITS:STOP:PARITY:FLOW"));
@@ -113,12 +113,12 @@ ParsedPortSpec Com(QStringView rest) {
 
 } // namespace
 
-ParsedPortSpec ParsePortSpec(QStringView spec) {
-    const qsizetype colon = spec.indexOf(u':');
+ParsedPortAddress ParsePortAddress(QStringView text) {
+    const qsizetype colon = text.indexOf(u':');
     if (colon < 0)
         return Error(QStringLiteral("a port is KIND:..., KIND one of net, com, lpt, usb, usbapi, driver"));
-    const QString kind = spec.first(colon).toString().toLower();
-    const QStringView rest = spec.sliced(colon + 1);
+    const QString kind = text.first(colon).toString().toLower();
+    const QStringView rest = text.sliced(colon + 1);
     QString error;
     if (kind == u"net")
         return Net(rest);

@@ -13,11 +13,11 @@ namespace quillory::cli {
 //   net:HOST:PORT
 //   com:NAME[:BAUD[:BITS[:STOP[:PARITY[:FLOW]]]]]   (defaults 9600, 8, 0, 0, 1)
 //   lpt:NAME | usb:NAME | usbapi:N (N as "usb list" numbers the printers, from 1) | driver:QUEUE
-struct ParsedPortSpec {
+struct ParsedPortAddress {
     std::optional<tagPORTINFO> port;
     QString error; // why the text is no port description
 };
 
-[[nodiscard]] ParsedPortSpec ParsePortSpec(QStringView spec);
+[[nodiscard]] ParsedPortAddress ParsePortAddress(QStringView text);
 
 } // namespace quillory::cli

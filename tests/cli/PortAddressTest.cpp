@@ -1,21 +1,21 @@
-#include "cli/PortSpec.h"
+#include "cli/PortAddress.h"
 
 #include <gtest/gtest.h>
 
 using namespace quillory;
-using quillory::cli::ParsePortSpec;
+using quillory::cli::ParsePortAddress;
 
 namespace {
 
-tagPORTINFO Parse(const char* spec) {
-    const auto parsed = ParsePortSpec(QString::fromUtf8(spec));
-    EXPECT_TRUE(parsed.port.has_value()) << spec << ": " << parsed.error.toStdString();
+tagPORTINFO Parse(const char* text) {
+    const auto parsed = ParsePortAddress(QString::fromUtf8(text));
+    EXPECT_TRUE(parsed.port.has_value()) << text << ": " << parsed.error.toStdString();
     return parsed.port.value_or(MakePortInfo(0));
 }
 
 } // namespace
 
-TEST(PortSpec, NetworkAddresses) {
+TEST(PortAddress, NetworkAddresses) {
     tagPORTINFO net = Parse("net:127.0.0.1:9100");
     tagPORTINFO expected = MakePortInfo(PORT_NET);
     SetPortText(expected.netAddress, "127.0.0.1");
@@ -27,7 +27,7 @@ TEST(PortSpec, NetworkAddresses) {
     EXPECT_EQ(PortText(Parse("net:[::1]:65535").netAddress), "::1");
 }
 
-TEST(PortSpec, SerialPortsWithTheirDefaults) {
+TEST(PortAddress, SerialPortsWithTheirDefaults) {
     tagPORTINFO com = Parse("com:COM3");
     tagPORTINFO expected = MakePortInfo(PORT_COM);
     SetPortText(expected.comName, "COM3");
@@ -48,7 +48,7 @@ TEST(PortSpec, SerialPortsWithTheirDefaults) {
     EXPECT_EQ(com.flowControl, 1);
 }
 
-TEST(PortSpec, OtherKinds) {
+TEST(PortAddress, OtherKinds) {
     EXPECT_EQ(PortText(Parse("lpt:LPT2").lptName), "LPT2");
     EXPECT_EQ(Parse("lpt:LPT2").portType, PORT_LPT);
     const tagPORTINFO usb = Parse("usb:KMT-5200A:rev 2");
@@ -63,7 +63,7 @@ TEST(PortSpec, OtherKinds) {
     EXPECT_EQ(PortText(driver.driverName), "Label_Queue");
 }
 
-TEST(PortSpec, BadFormsAreRefusedWithAReason) {
+TEST(PortAddress, BadFormsAreRefusedWithAReason) {
     const char* const bad[] = {
         "",
         "net",
@@ -91,12 +91,12 @@ TEST(PortSpec, BadFormsAreRefusedWithAReason) {
         "usbapi:x",
         "driver:",
     };
-    for (const char* spec : bad) {
-        const auto parsed = ParsePortSpec(QString::fromUtf8(spec));
-        EXPECT_FALSE(parsed.port.has_value()) << spec;
-        EXPECT_FALSE(parsed.error.isEmpty()) << spec;
+    for (const char* text : bad) {
+        const auto parsed = ParsePortAddress(QString::fromUtf8(text));
+        EXPECT_FALSE(parsed.port.has_value()) << text;
+        EXPECT_FALSE(parsed.error.isEmpty()) << text;
     }
-    EXPECT_TRUE(ParsePortSpec(QString(259, 'h') + ":1").error.isEmpty() == false); // no kind "hhh..."
-    EXPECT_FALSE(ParsePortSpec(QStringLiteral("driver:") + QString(260, 'q')).port.has_value());
-    EXPECT_TRUE(ParsePortSpec(QStringLiteral("driver:") + QString(259, 'q')).port.has_value());
+    EXPECT_TRUE(ParsePortAddress(QString(259, 'h') + ":1").error.isEmpty() == false); // no kind "hhh..."
+    EXPECT_FALSE(ParsePortAddress(QStringLiteral("driver:") + QString(260, 'q')).port.has_value());
+    EXPECT_TRUE(ParsePortAddress(QStringLiteral("driver:") + QString(259, 'q')).port.has_value());
 }
