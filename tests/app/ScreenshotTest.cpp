@@ -20,18 +20,12 @@ using namespace quillory::test;
 
 namespace {
 
-QString ShotFolder() {
-    const QString folder = BuildProgramFolder() + QStringLiteral("/../screenshots");
-    QDir().mkpath(folder);
-    return QDir::cleanPath(folder);
-}
-
 void Save(QWidget& widget, const QString& name) {
     widget.show();
     QApplication::processEvents();
     const QPixmap shot = widget.grab();
     ASSERT_FALSE(shot.isNull());
-    EXPECT_TRUE(shot.save(ShotFolder() + QLatin1Char('/') + name + QStringLiteral(".png")));
+    EXPECT_TRUE(shot.save(ScreenshotFolder() + QLatin1Char('/') + name + QStringLiteral(".png")));
     widget.hide();
 }
 
@@ -47,10 +41,9 @@ TEST(Screenshots, MainWindowAndDialogsInEveryLanguage) {
     TempEnvironment env;
     InitUserSettings();
     WriteWizard(0);
-    const char* names[] = {"zh_CN", "zh_TW", "en"};
     for (int language = 0; language < 3; ++language) {
         WriteLanguage(language);
-        const QString suffix = QString::fromLatin1(names[language]);
+        const QString suffix = QString::fromLatin1(kLanguageSuffixes[language]);
         {
             CQuilloryDlg window(NoWizard());
             Save(window, QStringLiteral("main_select_printer_") + suffix);

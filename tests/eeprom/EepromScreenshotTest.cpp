@@ -10,9 +10,7 @@ using namespace quillory;
 using namespace quillory::test;
 
 TEST(Screenshots, EepromPagesInEveryLanguage) {
-    const QString folder = QDir::cleanPath(BuildProgramFolder() + "/../screenshots");
-    QDir().mkpath(folder);
-    const char* suffixes[] = {"zh_CN", "zh_TW", "en"};
+    const QString folder = ScreenshotFolder();
     for (int instruction = 0; instruction < 5; ++instruction) {
         PrinterWorld world(instruction);
         for (int language = 0; language < 3; ++language) {
@@ -30,17 +28,17 @@ TEST(Screenshots, EepromPagesInEveryLanguage) {
                 screen->Tabs()->setCurrentIndex(tab);
                 QApplication::processEvents();
                 // Everything fits the page rectangle of the main window.
-                EXPECT_LE(screen->sizeHint().width(), 610) << instruction << suffixes[language];
-                EXPECT_LE(screen->sizeHint().height(), 470) << suffixes[language];
+                EXPECT_LE(screen->sizeHint().width(), 610) << instruction << kLanguageSuffixes[language];
+                EXPECT_LE(screen->sizeHint().height(), 470) << kLanguageSuffixes[language];
                 EXPECT_EQ(OverlappingControls(*screen->Tabs()->Pages()[std::size_t(tab)]), QStringList{})
-                    << instruction << " page " << tab + 1 << " " << suffixes[language];
+                    << instruction << " page " << tab + 1 << " " << kLanguageSuffixes[language];
                 EXPECT_EQ(OverlappingControls(*screen), QStringList{});
                 const QPixmap shot = screen->grab();
                 ASSERT_FALSE(shot.isNull());
                 EXPECT_TRUE(shot.save(QStringLiteral("%1/eeprom_%2_page%3_%4.png")
                                           .arg(folder, InstructionName(instruction))
                                           .arg(tab + 1)
-                                          .arg(suffixes[language])));
+                                          .arg(kLanguageSuffixes[language])));
             }
         }
     }

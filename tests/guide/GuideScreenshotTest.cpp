@@ -44,15 +44,10 @@ using namespace quillory::test;
 
 namespace {
 
-const char* const kLanguageFolders[] = {"zh_CN", "zh_TW", "en"};
-
 class GuideShots {
 public:
     explicit GuideShots(int language)
-        : m_folder(QDir::cleanPath(BuildProgramFolder() + QStringLiteral("/../screenshots/guide/") +
-                                   QLatin1String(kLanguageFolders[language]))) {
-        QDir().mkpath(m_folder);
-    }
+        : m_folder(ScreenshotFolder(QStringLiteral("guide/") + QLatin1String(kLanguageSuffixes[language]))) {}
 
     void Save(QWidget& widget, const char* name) {
         widget.show();
@@ -109,7 +104,7 @@ TEST(GuideScreenshots, EveryPageOfTheProgramInEveryLanguage) {
     WriteFileBytes(firmware, QByteArray(4096, '\x5a'));
 
     for (int language = 0; language < 3; ++language) {
-        SCOPED_TRACE(kLanguageFolders[language]);
+        SCOPED_TRACE(kLanguageSuffixes[language]);
         WriteLanguage(language);
         GuideShots shots(language);
         CMessageCapture messages;
@@ -253,7 +248,7 @@ TEST(GuideScreenshots, DriverPortWithAQueue) {
                               QStringLiteral("socket://127.0.0.1:%1").arg(world.printer.TcpPort())))
         << cups.ErrorText().toStdString();
     for (int language = 0; language < 3; ++language) {
-        SCOPED_TRACE(kLanguageFolders[language]);
+        SCOPED_TRACE(kLanguageSuffixes[language]);
         WriteLanguage(language);
         GuideShots shots(language);
         CMessageCapture messages;

@@ -16,9 +16,7 @@ using namespace quillory;
 using namespace quillory::test;
 
 TEST(Screenshots, PrinterSettingsScreensInEveryLanguage) {
-    const QString folder = QDir::cleanPath(BuildProgramFolder() + "/../screenshots");
-    QDir().mkpath(folder);
-    const char* suffixes[] = {"zh_CN", "zh_TW", "en"};
+    const QString folder = ScreenshotFolder();
     for (int instruction = 0; instruction < 5; ++instruction) {
         PrinterWorld world(instruction);
         for (int language = 0; language < 3; ++language) {
@@ -34,13 +32,15 @@ TEST(Screenshots, PrinterSettingsScreensInEveryLanguage) {
             ASSERT_EQ(messages.Messages().size(), 1);
             QApplication::processEvents();
             // Everything fits the page rectangle of the main window.
-            EXPECT_LE(screen->sizeHint().width(), 610) << instruction << suffixes[language];
-            EXPECT_LE(screen->sizeHint().height(), 470) << suffixes[language];
-            EXPECT_EQ(OverlappingControls(*screen), QStringList{}) << instruction << suffixes[language];
+            EXPECT_LE(screen->sizeHint().width(), 610) << instruction << kLanguageSuffixes[language];
+            EXPECT_LE(screen->sizeHint().height(), 470) << kLanguageSuffixes[language];
+            EXPECT_EQ(OverlappingControls(*screen), QStringList{})
+                << instruction << kLanguageSuffixes[language];
             const QPixmap shot = screen->grab();
             ASSERT_FALSE(shot.isNull());
-            EXPECT_TRUE(shot.save(QStringLiteral("%1/printer_settings_%2_%3.png")
-                                      .arg(folder, InstructionName(instruction), suffixes[language])));
+            EXPECT_TRUE(
+                shot.save(QStringLiteral("%1/printer_settings_%2_%3.png")
+                              .arg(folder, InstructionName(instruction), kLanguageSuffixes[language])));
         }
     }
 }

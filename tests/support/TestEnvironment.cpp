@@ -33,6 +33,15 @@ QString BuildProgramFolder() {
     return QStringLiteral(QUILLORY_TEST_PROGRAM_DIR);
 }
 
+QString ScreenshotFolder(const QString& sub) {
+    QString folder = BuildProgramFolder() + QStringLiteral("/../screenshots");
+    if (!sub.isEmpty())
+        folder += QLatin1Char('/') + sub;
+    folder = QDir::cleanPath(folder);
+    QDir().mkpath(folder);
+    return folder;
+}
+
 TempEnvironment::TempEnvironment() {
     if (!m_dir.isValid())
         ADD_FAILURE() << "cannot create a temporary folder";

@@ -35,5 +35,10 @@ private:
 void WriteFileBytes(const QString& path, const QByteArray& bytes);
 // Folder of the built program (binaries and resources).
 [[nodiscard]] QString BuildProgramFolder();
+// Folder beside the built program where screenshot tests leave pictures for a person to look at
+// (created when missing); sub names a folder below it.
+[[nodiscard]] QString ScreenshotFolder(const QString& sub = QString());
+// File-name suffixes of the three languages, in language-index order.
+inline constexpr const char* kLanguageSuffixes[] = {"zh_CN", "zh_TW", "en"};
 
 } // namespace quillory::test

@@ -23,20 +23,13 @@ using namespace quillory::test;
 
 namespace {
 
-QString ShotFolder() {
-    const QString folder = QDir::cleanPath(BuildProgramFolder() + QStringLiteral("/../screenshots"));
-    QDir().mkpath(folder);
-    return folder;
-}
-
 void Save(QWidget& widget, const QString& name) {
     Settle();
     const QPixmap shot = widget.grab();
     ASSERT_FALSE(shot.isNull());
-    EXPECT_TRUE(shot.save(ShotFolder() + QLatin1Char('/') + name + QStringLiteral(".png")));
+    EXPECT_TRUE(shot.save(ScreenshotFolder() + QLatin1Char('/') + name + QStringLiteral(".png")));
 }
 
-const char* const kSuffixes[] = {"zh_CN", "zh_TW", "en"};
 const char* const kSubPageNames[] = {"com", "lpt", "usb", "net", "driver"};
 
 } // namespace
@@ -49,7 +42,7 @@ TEST(PortScreenshots, PortPageWithEverySubPageInEveryLanguage) {
     fake.world->usbClassNames = {"QL-200 Label"};
     for (int language = 0; language < 3; ++language) {
         WriteLanguage(language);
-        const QString suffix = QString::fromLatin1(kSuffixes[language]);
+        const QString suffix = QString::fromLatin1(kLanguageSuffixes[language]);
         CCommunicationSettingDlg page;
         page.resize(610, 470);
         page.ApplyLanguage(language);
@@ -69,7 +62,7 @@ TEST(PortScreenshots, BothWizardStepsInEveryLanguage) {
     NoPrintService noPrintService;
     for (int language = 0; language < 3; ++language) {
         WriteLanguage(language);
-        const QString suffix = QString::fromLatin1(kSuffixes[language]);
+        const QString suffix = QString::fromLatin1(kLanguageSuffixes[language]);
         CWizardDlg wizard;
         wizard.show();
         Save(wizard, QStringLiteral("wizard_step1_") + suffix);

@@ -18,9 +18,7 @@ using namespace quillory::test;
 namespace {
 
 QString ShotPath(const QString& name) {
-    const QString folder = QDir::cleanPath(BuildProgramFolder() + QStringLiteral("/../screenshots"));
-    QDir().mkpath(folder);
-    return folder + QLatin1Char('/') + name + QStringLiteral(".png");
+    return ScreenshotFolder() + QLatin1Char('/') + name + QStringLiteral(".png");
 }
 
 } // namespace
@@ -36,7 +34,6 @@ TEST(DebugScreenshots, TerminalInEveryLanguage) {
     WriteFileBytes(file, "PRINT 1\r\n");
     const FileDialogHook previous = SetFileDialogHook([file](const FileDialogRequest&) { return file; });
 
-    const char* names[] = {"zh_CN", "zh_TW", "en"};
     for (int language = 0; language < 3; ++language) {
         WriteLanguage(language);
         CShellParts parts = CShellParts::Standard();
@@ -62,8 +59,8 @@ TEST(DebugScreenshots, TerminalInEveryLanguage) {
         QCoreApplication::processEvents();
         const QPixmap shot = window.grab();
         ASSERT_FALSE(shot.isNull());
-        EXPECT_TRUE(
-            shot.save(ShotPath(QStringLiteral("debug_terminal_") + QString::fromLatin1(names[language]))));
+        EXPECT_TRUE(shot.save(
+            ShotPath(QStringLiteral("debug_terminal_") + QString::fromLatin1(kLanguageSuffixes[language]))));
         window.hide();
     }
     SetFileDialogHook(previous);

@@ -26,8 +26,6 @@ using namespace quillory::test;
 
 namespace {
 
-const char* const kSuffixes[] = {"zh_CN", "zh_TW", "en"};
-
 QString DrawPicture(const TempEnvironment& env) {
     QImage picture(256, 64, QImage::Format_RGB32);
     picture.fill(Qt::white);
@@ -55,7 +53,7 @@ TEST(ToolsScreenshots, PagesAndDownloadInEveryLanguage) {
     CMessageCapture messages;
     for (int language = 0; language < 3; ++language) {
         WriteLanguage(language);
-        const QString suffix = QString::fromLatin1(kSuffixes[language]);
+        const QString suffix = QString::fromLatin1(kLanguageSuffixes[language]);
         {
             CNetworkDlg page;
             page.resize(610, 470);

@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "port/Communication.h"
 #include "port/PortInfo.h"
+#include "support/TestEnvironment.h"
 #include "support/UiWait.h"
 
 #include <QCoreApplication>
@@ -42,17 +43,10 @@ private:
     QSemaphore& m_release;
 };
 
-// Folder the screenshots go to, beside the built program.
-inline QString ShotFolder() {
-    const QString folder = QStringLiteral(QUILLORY_TEST_PROGRAM_DIR) + QStringLiteral("/../screenshots");
-    QDir().mkpath(folder);
-    return QDir::cleanPath(folder);
-}
-
 inline bool SaveShot(QWidget& widget, const QString& name) {
     QCoreApplication::processEvents();
     const QPixmap shot = widget.grab();
-    return !shot.isNull() && shot.save(ShotFolder() + QLatin1Char('/') + name + QStringLiteral(".png"));
+    return !shot.isNull() && shot.save(ScreenshotFolder() + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
 } // namespace quillory::test
