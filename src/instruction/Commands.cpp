@@ -73,6 +73,74 @@ QByteArray UpToFirstZero(QByteArrayView bytes) {
     return (zero < 0 ? bytes : bytes.first(zero)).toByteArray();
 }
 
+namespace {
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+bool IsSeparator(char c) {
+    return c == '\r' || c == '\n' || c == ' ' || c == '\t' || c == '\0';
+}
+constexpr int kDumpReplyBytes = 6;
+constexpr int kDumpWords = 256;
+constexpr qsizetype kQuotedBytes = 40;
+} // namespace
+
+bool IsHexReply(QByteArrayView reply, int maxDigits) {
+    qsizetype digits = 0;
+    while (digits < reply.size() && IsHexDigit(reply[digits]))
+        ++digits;
+    if (digits == 0 || digits > maxDigits)
+        return false;
+    for (qsizetype i = digits; i < reply.size(); ++i) {
+        if (!IsSeparator(reply[i]))
+            return false;
+    }
+    return true;
+}
+
+bool IsVersionReply(QByteArrayView reply, int capacity, bool allowEmpty) {
+    if (reply.size() >= capacity)
+        return false;
+    const QByteArray text = UpToFirstZero(reply);
+    if (text.trimmed().isEmpty())
+        return allowEmpty;
+    for (const char c : text) {
+        const auto byte = std::uint8_t(c);
+        if (byte < 0x20 && c != '\r' && c != '\n' && c != '\t')
+            return false;
+        if (byte == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+bool IsDumpCollection(QByteArrayView collection) {
+    if (collection.size() != kDumpWords * kDumpReplyBytes)
+        return false;
+    for (qsizetype at = 0; at < collection.size(); at += kDumpReplyBytes) {
+        for (qsizetype i = 0; i < kDumpReplyBytes; ++i) {
+            const bool digit = IsHexDigit(collection[at + i]);
+            if (digit != (i < 4))
+                return false;
+        }
+    }
+    return true;
+}
+
+QString QuoteReply(QByteArrayView reply) {
+    QString text;
+    for (qsizetype i = 0; i < reply.size() && i < kQuotedBytes; ++i) {
+        const auto byte = std::uint8_t(reply[i]);
+        if (byte >= 0x20 && byte < 0x7F && byte != '\\')
+            text += QChar(byte);
+        else
+            text += QStringLiteral("\\x%1").arg(byte, 2, 16, QLatin1Char('0'));
+    }
+    if (reply.size() > kQuotedBytes)
+        text += QStringLiteral("... (%1 bytes)").arg(reply.size());
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
 bool HasFirmwareMarker(QByteArrayView version) {
     return version.contains("FV");
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QString>
 
 #include <cstdint>
 
@@ -33,6 +34,18 @@ namespace quillory {
 // bufferSize bytes (so at most bufferSize - 3 reply characters), converted up to the first
 // character that is not a hex digit. An empty or non-hex reply gives 0.
 [[nodiscard]] unsigned ParseHexReply(QByteArrayView reply, int bufferSize);
+
+// The forms of the replies whose shape is known. A reply of another form is not an answer to
+// the request (junk on the line, a reply shifted by a late one), and ends the operation.
+// A number: 1 to maxDigits hex digits, then nothing but line ends, blanks or zero bytes.
+[[nodiscard]] bool IsHexReply(QByteArrayView reply, int maxDigits = 8);
+// A version text: it ended before filling its buffer of capacity bytes, and up to its first zero
+// byte it holds no control bytes but CR, LF and TAB. An empty reply passes only where allowed.
+[[nodiscard]] bool IsVersionReply(QByteArrayView reply, int capacity, bool allowEmpty = false);
+// The whole-EEPROM read: exactly 256 replies of four hex digits and two separators.
+[[nodiscard]] bool IsDumpCollection(QByteArrayView collection);
+// A reply as a message may quote it: printable ASCII kept, other bytes as \xNN, long ones cut.
+[[nodiscard]] QString QuoteReply(QByteArrayView reply);
 
 // Bytes up to the first zero byte.
 [[nodiscard]] QByteArray UpToFirstZero(QByteArrayView bytes);

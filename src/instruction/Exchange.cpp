@@ -6,35 +6,64 @@
 
 namespace quillory {
 namespace {
-// Far more than any printer has pending; reached only by a printer that keeps sending.
-constexpr int kMaxDrainReads = 256;
+// A drain gives up once the line has not fallen quiet for this long, or after this many bytes.
+constexpr int kMaxDrainMs = 2000;
+constexpr qsizetype kMaxDrainBytes = 1 << 20;
 } // namespace
 
-CExchange::CExchange(const tagPORTINFO& port) : m_port(port), m_connection(m_factory.CreateFacory(port)) {}
+CExchange::CExchange(const tagPORTINFO& port) : m_port(port), m_connection(m_factory.CreateFacory(port)) {
+    m_lastActivity.start();
+}
 
 CExchange::~CExchange() = default;
 
 void CExchange::Open(std::optional<Timeouts> timeouts) {
     m_connection->Open(m_port);
     if (timeouts)
-        m_connection->SetTimeouts(timeouts->read, timeouts->write);
+        SetTimeouts(timeouts->read, timeouts->write);
+    m_readSinceWrite = true;
+    m_lastActivity.restart();
 }
 
 void CExchange::SetTimeouts(int read, int write) {
     m_connection->SetTimeouts(read, write);
+    m_shortWaitMs = std::max(0, read);
+}
+
+bool CExchange::CanRead() const {
+    return m_connection->CanRead();
+}
+
+const PortTiming& CExchange::Timing() const {
+    return m_connection->Timing();
 }
 
 void CExchange::Write(QByteArrayView data) {
+    if (m_readSinceWrite) {
+        (void)m_connection->DiscardInput();
+        m_readSinceWrite = false;
+    }
     int written = 0;
     m_connection->Write(reinterpret_cast<const std::uint8_t*>(data.data()), int(data.size()), &written);
+    m_lastActivity.restart();
+}
+
+QByteArray CExchange::ReadFor(int capacity, int waitMs) {
+    m_readSinceWrite = true;
+    std::vector<std::uint8_t> buffer(std::size_t(std::max(capacity, 1)), 0);
+    const int count = std::clamp(m_connection->ReadWithin(buffer.data(), capacity, waitMs), 0, capacity);
+    if (count > 0)
+        m_lastActivity.restart();
+    return QByteArray(reinterpret_cast<const char*>(buffer.data()), count);
 }
 
 QByteArray CExchange::ReadRaw(int capacity) {
-    std::vector<std::uint8_t> buffer(std::size_t(std::max(capacity, 1)), 0);
-    int count = 0;
-    m_connection->Read(buffer.data(), capacity, &count);
-    count = std::clamp(count, 0, capacity);
-    return QByteArray(reinterpret_cast<const char*>(buffer.data()), count);
+    const qint64 left = qint64(Timing().replyTimeoutMs) - m_lastActivity.elapsed();
+    return ReadFor(capacity, int(std::max<qint64>(m_shortWaitMs, left)));
+}
+
+QByteArray CExchange::ReadPending(int capacity) {
+    return ReadFor(capacity, m_shortWaitMs);
 }
 
 QByteArray CExchange::Read(int capacity) {
@@ -42,10 +71,19 @@ QByteArray CExchange::Read(int capacity) {
 }
 
 void CExchange::DrainUntilQuiet(int capacity) {
-    for (int i = 0; i < kMaxDrainReads; ++i) {
-        if (ReadRaw(capacity).isEmpty())
+    QElapsedTimer clock;
+    clock.start();
+    qsizetype drained = 0;
+    while (drained <= kMaxDrainBytes && clock.elapsed() <= std::max(kMaxDrainMs, Timing().replyTimeoutMs)) {
+        const QByteArray pending = ReadPending(capacity);
+        if (pending.isEmpty())
             return;
+        drained += pending.size();
     }
+    throw CommunicationException(COMM_FAILED,
+                                 QStringLiteral("the printer does not stop sending (%1 bytes in %2 ms)")
+                                     .arg(drained)
+                                     .arg(clock.elapsed()));
 }
 
 void CExchange::Close() {
@@ -77,14 +115,28 @@ int SendCommands(const tagPORTINFO& port, std::optional<Timeouts> timeouts,
     });
 }
 
+namespace {
+
+// A number reply that is not one ends the operation: taking it as 0 would put a wrong value on
+// the screen, and into the printer on the next write.
+unsigned CheckedNumber(const QByteArray& reply, int capacity, int bufferSize, const QString& what) {
+    if (reply.isEmpty())
+        throw CommunicationException(COMM_FAILED, QStringLiteral("no reply to the read of %1").arg(what));
+    if (reply.size() >= capacity || !IsHexReply(reply))
+        throw CommunicationException(
+            COMM_FAILED,
+            QStringLiteral("the reply to the read of %1 is not a number: %2").arg(what, QuoteReply(reply)));
+    return ParseHexReply(reply, bufferSize);
+}
+
+} // namespace
+
 unsigned ReadEepromWord(CExchange& exchange, QByteArrayView address, std::uint16_t mask) {
     exchange.Write(VklaReadWordCommand(address));
     const QByteArray reply = exchange.ReadRaw(10);
-    // A word that never came is a failed read, not a zero.
-    if (reply.isEmpty())
-        throw CommunicationException(COMM_FAILED, QStringLiteral("no reply to the word read of %1")
-                                                      .arg(QString::fromLatin1(address.toByteArray())));
-    return ParseHexReply(reply, 10) & mask;
+    return CheckedNumber(reply, 10, 10,
+                         QStringLiteral("word %1").arg(QString::fromLatin1(address.toByteArray()))) &
+           mask;
 }
 
 void WriteEepromMasked(CExchange& exchange, QByteArrayView address, std::uint16_t mask, unsigned value) {
@@ -96,12 +148,28 @@ unsigned ReadEepromBits(CExchange& exchange, QByteArrayView address, int first, 
     QByteArray reply = exchange.ReadRaw(20);
     if (reply.isEmpty())
         reply = exchange.ReadRaw(20);
-    if (reply.isEmpty())
-        throw CommunicationException(COMM_FAILED, QStringLiteral("no reply to the read of %1 bits %2-%3")
-                                                      .arg(QString::fromLatin1(address.toByteArray()))
-                                                      .arg(first)
-                                                      .arg(last));
-    return ParseHexReply(reply, 30);
+    return CheckedNumber(
+        reply, 20, 30,
+        QStringLiteral("%1 bits %2-%3").arg(QString::fromLatin1(address.toByteArray())).arg(first).arg(last));
+}
+
+QByteArray QueryVersion(CExchange& exchange, QByteArrayView query, int capacity, bool requireMarker) {
+    exchange.Write(query);
+    const QByteArray reply = exchange.ReadRaw(capacity);
+    // Only the languages that check for "FV" insist on a reply; the others work with printers
+    // that do not answer the query.
+    if (!IsVersionReply(reply, capacity, !requireMarker))
+        throw CommunicationException(
+            COMM_FAILED,
+            reply.isEmpty()
+                ? QStringLiteral("no reply to the version query")
+                : QStringLiteral("the version reply is not a version text: %1").arg(QuoteReply(reply)));
+    const QByteArray version = UpToFirstZero(reply);
+    if (requireMarker && !HasFirmwareMarker(version))
+        throw CommunicationException(COMM_FAILED, QStringLiteral("the version reply %1 is not one of this "
+                                                                 "command language's printers")
+                                                      .arg(QuoteReply(version)));
+    return version;
 }
 
 int ReadResolution(CExchange& exchange) {

@@ -14,18 +14,13 @@ constexpr qint64 kMaxEepromFileBytes = 1 << 20;
 
 // VKLA drains with one read, and a second only when the first brought nothing.
 void DrainOnce(CExchange& x) {
-    if (x.ReadRaw(1024).isEmpty())
-        (void)x.ReadRaw(1024);
+    if (x.ReadPending(1024).isEmpty())
+        (void)x.ReadPending(1024);
 }
 
 // The version reply must come from a VKLA printer.
 QByteArray QueryVersion(CExchange& x) {
-    x.Write(VklaVersionQuery());
-    const QByteArray version = x.Read(1024);
-    if (!HasFirmwareMarker(version))
-        throw CommunicationException(COMM_FAILED,
-                                     QStringLiteral("the version reply is not a VKLA printer's"));
-    return version;
+    return QueryVersion(x, VklaVersionQuery(), 1024, true);
 }
 
 QByteArray MaskedWrite(const char* address, std::uint16_t mask, int value) {

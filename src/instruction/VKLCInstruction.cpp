@@ -27,8 +27,7 @@ int CVKLCInstruction::ReadSettings(tagPORTINFO port) {
     VKLCSettings s = m_settings;
     const int result = RunExchange(port, [&](CExchange& x) {
         x.Open(kStandardTimeouts);
-        x.Write(WnVersionQuery());
-        s.FirmwareVersion = QString::fromLocal8Bit(x.Read(1024));
+        s.FirmwareVersion = QString::fromLocal8Bit(QueryVersion(x, WnVersionQuery(), 1024, false));
         s.DPI = ReadEepromBits(x, "18", 0, 7) == 8 ? 203 : 300;
         s.PaperType = int(ReadEepromBits(x, "1C", 0, 2));
         s.PrintSpeed = VklcSpeedPosition(ReadEepromBits(x, "0F", 0, 15));

@@ -32,12 +32,7 @@ int CVKLEInstruction::ReadSettings(tagPORTINFO port) {
     const int result = RunExchange(port, [&](CExchange& x) {
         x.Open(kStandardTimeouts);
         x.DrainUntilQuiet(100);
-        x.Write(WnVersionQuery());
-        const QByteArray version = x.Read(100);
-        s.FirmwareVersion = QString::fromLocal8Bit(version);
-        if (!HasFirmwareMarker(version))
-            throw CommunicationException(COMM_FAILED,
-                                         QStringLiteral("the version reply is not a VKLE printer's"));
+        s.FirmwareVersion = QString::fromLocal8Bit(QueryVersion(x, WnVersionQuery(), 100, true));
 
         s.DPI = ReadResolution(x);
         s.PaperType = int(ReadEepromBits(x, "1C", 0, 2));

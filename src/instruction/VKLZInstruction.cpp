@@ -28,8 +28,7 @@ int CVKLZInstruction::ReadSettings(tagPORTINFO port) {
     const int result = RunExchange(port, [&](CExchange& x) {
         x.Open(kStandardTimeouts);
         x.DrainUntilQuiet(100);
-        x.Write(WnVersionQuery());
-        s.FirmwareVersion = QString::fromLocal8Bit(x.Read(1024));
+        s.FirmwareVersion = QString::fromLocal8Bit(QueryVersion(x, WnVersionQuery(), 1024, false));
 
         s.DPI = ReadResolution(x);
         s.PaperType = int(ReadEepromBits(x, "1C", 0, 2));

@@ -6,6 +6,7 @@
 #include "app/AtomicFile.h"
 #include "app/NumberText.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
 namespace quillory {
@@ -82,23 +83,37 @@ int CWnInstruction::BackupEeprom(tagPORTINFO port) {
     // never replace a good one.
     WnImage image{};
     PrinterNameTexts names;
-    bool complete = false;
     int result = RunExchange(port, [&](CExchange& exchange) {
         exchange.Open(kStandardTimeouts);
         exchange.DrainUntilQuiet(1024);
         for (int address = 0; address < 256; ++address)
             exchange.Write(WnDumpRequest(address));
 
+        // Every reply must come, in time and in its form: a partial, overlong or shifted dump
+        // would put wrong values into the backup, and from there into the printer.
         QByteArray collection;
-        qint64 total = 0;
-        for (int reads = 0; reads < kMaxCollectionReads && total != kDumpBytes; ++reads) {
+        QElapsedTimer clock;
+        clock.start();
+        const qint64 limit = qint64(kMaxCollectionReads) * exchange.Timing().replyTimeoutMs;
+        while (collection.size() < kDumpBytes) {
             const QByteArray chunk = exchange.ReadRaw(kCollectionBuffer);
-            total += chunk.size();
-            collection += chunk.left(kCollectionBuffer - collection.size());
+            if (chunk.isEmpty())
+                throw CommunicationException(COMM_FAILED,
+                                             QStringLiteral("the EEPROM read stopped after %1 of %2 bytes")
+                                                 .arg(collection.size())
+                                                 .arg(kDumpBytes));
+            collection += chunk;
+            if (clock.elapsed() > limit)
+                throw CommunicationException(
+                    COMM_FAILED, QStringLiteral("the EEPROM read took longer than %1 s").arg(limit / 1000));
         }
-        complete = total == kDumpBytes;
-        if (!complete)
-            return;
+        if (!IsDumpCollection(collection))
+            throw CommunicationException(
+                COMM_FAILED, collection.size() != kDumpBytes
+                                 ? QStringLiteral("the EEPROM read brought %1 bytes instead of %2")
+                                       .arg(collection.size())
+                                       .arg(kDumpBytes)
+                                 : QStringLiteral("the EEPROM read is not 256 words of four hex digits"));
         for (int i = 0; i < 256; ++i)
             image[std::size_t(i)] =
                 std::uint16_t(ParseLeadingHex(QByteArrayView(collection).sliced(i * kReplyBytes, 4)));
@@ -112,8 +127,6 @@ int CWnInstruction::BackupEeprom(tagPORTINFO port) {
     });
     if (result != 0)
         return result;
-    if (!complete)
-        return COMM_FAILED;
 
     m_image = image;
     m_names = names;

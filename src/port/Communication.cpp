@@ -15,6 +15,12 @@ CCommunicationFactory::Maker gMaker;
 
 CCommunicationProtocol::~CCommunicationProtocol() = default;
 
+int CCommunicationProtocol::ReadWithin(std::uint8_t* buffer, int capacity, int) {
+    int count = 0;
+    Read(buffer, capacity, &count);
+    return count;
+}
+
 void CCommunicationProtocol::EnumUsbClass(char* buffer, int capacity) {
     FillAtList(buffer, capacity, EnumerateUsbClassPrinters());
 }
@@ -80,6 +86,7 @@ CCommunicationProtocol* CCommunicationFactory::CreateFacory(tagPORTINFO info) {
     m_connection = maker ? maker(info) : CreateBackend(info);
     if (!m_connection)
         m_connection = MakeInvalidBackend();
+    m_connection->SetTiming(CurrentPortTiming());
     return m_connection.get();
 }
 

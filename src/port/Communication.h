@@ -1,6 +1,7 @@
 #pragma once
 
 #include "port/PortInfo.h"
+#include "port/PortTiming.h"
 
 #include <QString>
 
@@ -35,6 +36,10 @@ private:
     QString m_detail;
 };
 
+// Time-outs in effect until SetTimeouts is called (milliseconds).
+inline constexpr int kDefaultReadTimeoutMs = 1000;
+inline constexpr int kDefaultWriteTimeoutMs = 5000;
+
 // Size of the "@"-terminated list buffers of EnumUsbClass and SearchNet.
 inline constexpr int kListBufferSize = 1024;
 
@@ -45,14 +50,19 @@ public:
 
     virtual void Open(tagPORTINFO info) = 0;
     // Waits up to the read time-out for the first byte, then collects while more bytes follow
-    // within a short gap, up to capacity. count 0 means nothing came.
+    // within the reply gap, up to capacity. count 0 means nothing came.
     virtual void Read(std::uint8_t* buffer, int capacity, int* count) = 0;
-    // Sends all bytes or throws; count receives the number written.
+    // Sends all bytes or throws; count receives the number written. Waits as long as the printer
+    // takes bytes; fails only when none moved for the stall limit.
     virtual void Write(const std::uint8_t* data, int length, int* count) = 0;
-    // Milliseconds. The write time-out bounds how long one write may block.
+    // Milliseconds: the shortest waits of a read and of a write. Awaited replies and writes to a
+    // busy printer may wait longer, by the connection's timing.
     virtual void SetTimeouts(int readTimeout, int writeTimeout) = 0;
     // Releases the port; harmless when it is not open.
     virtual void Close() = 0;
+    // Releases the port after a failed or cancelled transfer: what was not sent is dropped, and a
+    // print job is cancelled instead of printed.
+    virtual void Abort() { Close(); }
 
     // Used without Open. Names of USB-class printers, each ended by "@", into a zeroed buffer.
     virtual void EnumUsbClass(char* buffer, int capacity = kListBufferSize);
@@ -60,6 +70,21 @@ public:
     virtual int CountUsbApi();
     // Network printer addresses, each ended by "@". Mode 2 or 3. Negative is failure.
     virtual int SearchNet(char* buffer, int mode, int capacity = kListBufferSize);
+
+    // The waiting rules of this connection; the factory sets them from CurrentPortTiming().
+    virtual void SetTiming(const PortTiming& timing) { m_timing = timing; }
+    [[nodiscard]] const PortTiming& Timing() const { return m_timing; }
+    // Like Read, with its own wait for the first byte (an awaited reply waits longer than a
+    // drain). Returns the count. A connection that cannot tell waits as Read does.
+    virtual int ReadWithin(std::uint8_t* buffer, int capacity, int firstByteWaitMs);
+    // Drops every byte that has already arrived, without waiting for more; returns how many.
+    // Throws code 3 when the printer keeps sending faster than they can be dropped.
+    virtual qint64 DiscardInput() { return 0; }
+    // False for ports that only send (parallel, print queue): Read never brings anything.
+    [[nodiscard]] virtual bool CanRead() const { return true; }
+
+private:
+    PortTiming m_timing;
 };
 
 // Creates and owns the connection of one exchange.

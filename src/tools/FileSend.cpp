@@ -2,6 +2,7 @@
 
 #include "port/Communication.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -38,33 +39,68 @@ bool ReadFileToSend(const QString& path, QByteArray& bytes, QString& why) {
     return true;
 }
 
-FileSendResult SendFileToPrinter(const QString& path, const tagPORTINFO& port) {
-    QByteArray bytes;
-    QString why;
-    if (!ReadFileToSend(path, bytes, why))
-        return {FileSendStatus::FileUnreadable, 0, QStringLiteral("%1: %2").arg(path, why)};
-    return SendBytesToPrinter(bytes, port);
+FileSendResult SendFileToPrinter(const QString& path, const tagPORTINFO& port,
+                                 const FileSendOptions& options) {
+    if (QFileInfo(path).isDir())
+        return {FileSendStatus::FileUnreadable, 0, QStringLiteral("%1: is a folder").arg(path)};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {FileSendStatus::FileUnreadable, 0, QStringLiteral("%1: %2").arg(path, file.errorString())};
+    return SendStreamToPrinter(file, file.isSequential() ? -1 : file.size(), path, port, options);
 }
 
-FileSendResult SendBytesToPrinter(const QByteArray& bytes, const tagPORTINFO& port) {
+FileSendResult SendBytesToPrinter(const QByteArray& bytes, const tagPORTINFO& port,
+                                  const FileSendOptions& options) {
+    QByteArray copy = bytes; // shares the data; QBuffer wants a non-const array
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    return SendStreamToPrinter(buffer, bytes.size(), QStringLiteral("the data"), port, options);
+}
+
+FileSendResult SendStreamToPrinter(QIODevice& source, qint64 total, const QString& name,
+                                   const tagPORTINFO& port, const FileSendOptions& options) {
+    FileSendResult result;
     CCommunicationFactory factory;
     CCommunicationProtocol* connection = factory.CreateFacory(port);
+    QByteArray block(int(kFileSendBlockBytes), Qt::Uninitialized);
     try {
         connection->Open(port);
         connection->SetTimeouts(kFileSendReadTimeout, kFileSendWriteTimeout);
-        int written = 0;
-        connection->Write(reinterpret_cast<const std::uint8_t*>(bytes.constData()), int(bytes.size()),
-                          &written);
-        connection->Close();
+        for (bool first = true;; first = false) {
+            if (options.cancel && options.cancel->load()) {
+                result.status = FileSendStatus::Cancelled;
+                break;
+            }
+            const qint64 n = source.read(block.data(), kFileSendBlockBytes);
+            if (n < 0) {
+                result = {FileSendStatus::FileUnreadable, 0,
+                          QStringLiteral("%1: %2").arg(name, source.errorString()), result.sent};
+                break;
+            }
+            // An empty file is still one write: the printer sees the connection and nothing else.
+            if (n == 0 && !first)
+                break;
+            int written = 0;
+            connection->Write(reinterpret_cast<const std::uint8_t*>(block.constData()), int(n), &written);
+            result.sent += n;
+            if (options.progress)
+                options.progress(result.sent, total);
+            if (n == 0)
+                break;
+        }
+        if (result.status == FileSendStatus::Sent)
+            connection->Close();
+        else
+            connection->Abort();
     } catch (const CommunicationException& e) {
         try {
-            connection->Close();
+            connection->Abort();
         } catch (const CommunicationException&) {
             // The failure that ended the send is the one to report.
         }
-        return {FileSendStatus::CommunicationFailed, e.GetErrorCode(), e.Detail()};
+        return {FileSendStatus::CommunicationFailed, e.GetErrorCode(), e.Detail(), result.sent};
     }
-    return {};
+    return result;
 }
 
 } // namespace quillory

@@ -5,35 +5,61 @@
 #include <QByteArray>
 #include <QString>
 
+#include <atomic>
+#include <functional>
+
+class QIODevice;
+
 namespace quillory {
 
 // Sending a file to the printer unchanged (the upgrade download and the command line's "send").
 
 enum class FileSendStatus {
     Sent,
-    FileUnreadable,      // the file could not be opened or read; the printer was not contacted
+    FileUnreadable,      // the file could not be opened or read
     CommunicationFailed, // the port library reported a failure
+    Cancelled,           // stopped on request after the block in progress
 };
 
 struct FileSendResult {
     FileSendStatus status = FileSendStatus::Sent;
-    int code = 0;   // the communication error code when status is CommunicationFailed, else 0
-    QString detail; // why the file could not be read, or the communication failure's detail
+    int code = 0;    // the communication error code when status is CommunicationFailed, else 0
+    QString detail;  // why the file could not be read, or the communication failure's detail
+    qint64 sent = 0; // bytes the printer took
     [[nodiscard]] bool Ok() const { return status == FileSendStatus::Sent; }
 };
 
-// Time-outs of the file download: a large file takes long to go out.
+struct FileSendOptions {
+    // Called on the sending thread after every block with the bytes sent so far and the total
+    // (-1 when the length is not known, as for standard input).
+    std::function<void(qint64 sent, qint64 total)> progress;
+    // Set from any thread to stop after the block in progress.
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+// Time-outs of the file download: a large file takes long to go out. They are the shortest
+// waits; a printer that is busy may hold the line up to the port's stall limit.
 inline constexpr int kFileSendReadTimeout = 400;
 inline constexpr int kFileSendWriteTimeout = 400;
+// Files go out in blocks of this size over one connection, so memory stays flat whatever the size.
+inline constexpr qint64 kFileSendBlockBytes = 1 << 20;
 
 // Reads a whole file that is to go out in one write (at most an int's worth of bytes). Returns
 // false, with the reason in why, when it is a folder, cannot be opened or read, or is too large.
 [[nodiscard]] bool ReadFileToSend(const QString& path, QByteArray& bytes, QString& why);
 
-// Reads the whole file first, then sends it in one write over one connection: Open,
-// SetTimeouts(400, 400), Write, Close. A file of 0 bytes is one write of length 0.
-[[nodiscard]] FileSendResult SendFileToPrinter(const QString& path, const tagPORTINFO& port);
+// Streams the file over one connection: Open, SetTimeouts(400, 400), one Write per block, Close.
+// A file that cannot be opened never contacts the printer. A file of 0 bytes is one write of
+// length 0.
+[[nodiscard]] FileSendResult SendFileToPrinter(const QString& path, const tagPORTINFO& port,
+                                               const FileSendOptions& options = {});
+// The same for an open source (a file, standard input) of total bytes (-1: until its end); name
+// is what messages call it.
+[[nodiscard]] FileSendResult SendStreamToPrinter(QIODevice& source, qint64 total, const QString& name,
+                                                 const tagPORTINFO& port,
+                                                 const FileSendOptions& options = {});
 // The sending half, for bytes already in memory.
-[[nodiscard]] FileSendResult SendBytesToPrinter(const QByteArray& bytes, const tagPORTINFO& port);
+[[nodiscard]] FileSendResult SendBytesToPrinter(const QByteArray& bytes, const tagPORTINFO& port,
+                                                const FileSendOptions& options = {});
 
 } // namespace quillory

@@ -67,7 +67,7 @@ TEST_P(WnEepromTest, BackupSendsAllRequestsFirstThenCollectsExactly1536Bytes) {
         ReadFileBytes(Backup()).contains("~WN00@ini,w,PrinterName,QL-200~WN00@ini,w,PrinterNameZorv,Q200"));
 }
 
-TEST_P(WnEepromTest, AnIncompleteDumpStopsAfter256ReadsAndKeepsTheOldBackup) {
+TEST_P(WnEepromTest, AnIncompleteDumpStopsWhenTheRepliesStopAndKeepsTheOldBackup) {
     {
         ScriptedPrinter good(std::ref(model));
         ASSERT_EQ(object->BackupEeprom(kPort), 0);
@@ -83,7 +83,8 @@ TEST_P(WnEepromTest, AnIncompleteDumpStopsAfter256ReadsAndKeepsTheOldBackup) {
     int collectionReads = 0;
     for (const QString& e : shortReplies.Events())
         collectionReads += e.startsWith("read 2048") ? 1 : 0;
-    EXPECT_EQ(collectionReads, 256);
+    // All replies came in the first read; the second brought nothing within the reply time-out.
+    EXPECT_EQ(collectionReads, 2);
     EXPECT_EQ(ReadFileBytes(Backup()), goodBackup);
     EXPECT_EQ(object->GetEepromImage(), goodImage);
 }

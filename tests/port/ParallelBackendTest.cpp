@@ -135,13 +135,14 @@ TEST(ParallelBackend, StalledAndVanishedReadersAreCommunicationFailures) {
     auto port = MakeParallelBackend();
     port->Open(ParallelInfo(fifo.Path()));
     port->SetTimeouts(30, 200);
+    port->SetTiming({.replyTimeoutMs = 2000, .replyGapMs = 5, .stallLimitMs = 300});
 
     QString detail;
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(CodeOf([&] { WriteAll(*port, QByteArray(1 << 20, 'x')); }, &detail), COMM_FAILED);
     EXPECT_LT(clock.elapsed(), 3000);
-    EXPECT_TRUE(detail.contains("timed out")) << detail.toStdString();
+    EXPECT_TRUE(detail.contains("took no data for 300 ms")) << detail.toStdString();
 
     // The reader goes away: the write fails with code 3 and the process lives on.
     fifo.CloseReader();

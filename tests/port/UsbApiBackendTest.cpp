@@ -149,12 +149,13 @@ TEST_F(UsbApi, WritesEveryByteAndReadsWhatFollowsClosely) {
     world.writeChunk = 50000;
     WriteAll(*port, job);
     EXPECT_TRUE(world.written == job);
-    EXPECT_TRUE(world.calls.contains("bulk 01 400ms"));
+    // Writes wait in short slices, so that progress and a stall are both noticed.
+    EXPECT_TRUE(world.calls.contains("bulk 01 100ms"));
 
     world.replies = {"V1.", "02\r\n"};
     EXPECT_EQ(ReadOnce(*port), QByteArray("V1.02\r\n"));
     EXPECT_TRUE(world.calls.contains("bulk 81 30ms"));
-    EXPECT_TRUE(world.calls.contains(QStringLiteral("bulk 81 %1ms").arg(kInterByteGapMs)));
+    EXPECT_TRUE(world.calls.contains(QStringLiteral("bulk 81 %1ms").arg(PortTiming{}.replyGapMs)));
     EXPECT_EQ(ReadOnce(*port), QByteArray()); // silence: count 0
 
     world.replies = {"zzzz", "yy"};
@@ -171,10 +172,11 @@ TEST_F(UsbApi, UnidirectionalPrinterNeverAnswers) {
 TEST_F(UsbApi, TransferFailuresAreCommunicationFailures) {
     port->Open(UsbApiInfo(0));
     port->SetTimeouts(30, 100);
-    world.writeChunk = 0; // nothing moves within the time-out
+    port->SetTiming({.replyTimeoutMs = 2000, .replyGapMs = 5, .stallLimitMs = 300});
+    world.writeChunk = 0; // nothing moves within the stall limit
     QString detail;
     EXPECT_EQ(CodeOf([&] { WriteAll(*port, "data"); }, &detail), COMM_FAILED);
-    EXPECT_TRUE(detail.contains("timed out")) << detail.toStdString();
+    EXPECT_TRUE(detail.contains("took no data for 300 ms")) << detail.toStdString();
 
     world.writeChunk = 2;
     world.writeError = LIBUSB_ERROR_NO_DEVICE; // unplugged mid-write

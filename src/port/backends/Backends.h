@@ -34,12 +34,6 @@ namespace quillory {
 // out. Returns the number of names written.
 int FillAtList(char* buffer, int capacity, const QStringList& names);
 
-// Time-outs in effect until SetTimeouts is called (milliseconds).
-inline constexpr int kDefaultReadTimeoutMs = 1000;
-inline constexpr int kDefaultWriteTimeoutMs = 5000;
-// After the first byte of a reply, bytes that follow within this gap belong to the same read.
-inline constexpr int kInterByteGapMs = 5;
-
 // Environment overrides, so that tests can stand in a fake device tree or loopback peers.
 inline constexpr char kSysfsRootVariable[] = "QUILLORY_SYSFS_ROOT";         // default /sys
 inline constexpr char kDevRootVariable[] = "QUILLORY_DEV_ROOT";             // default /dev (USB-class nodes)

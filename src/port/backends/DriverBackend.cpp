@@ -170,6 +170,18 @@ public:
         ApplyWriteTimeout();
     }
 
+    void SetTiming(const PortTiming& timing) override {
+        CCommunicationProtocol::SetTiming(timing);
+        ApplyWriteTimeout();
+    }
+
+    [[nodiscard]] bool CanRead() const override { return false; }
+
+    void Abort() override {
+        m_failed = true; // a job that was not sent whole must not print
+        Close();
+    }
+
     // Throws when a job that received data cannot be handed to the queue.
     void Close() override {
         if (!m_http)
@@ -208,7 +220,8 @@ private:
 
     void ApplyWriteTimeout() {
         if (m_http)
-            httpSetTimeout(m_http.get(), m_writeTimeout / 1000.0, GiveUp, nullptr);
+            httpSetTimeout(m_http.get(), std::max(m_writeTimeout, Timing().stallLimitMs) / 1000.0, GiveUp,
+                           nullptr);
     }
 
     void RequireOpen() const {

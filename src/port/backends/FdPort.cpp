@@ -115,74 +115,97 @@ int OpenNode(const QString& path, int flags) {
     }
 }
 
-void WriteAllToFd(int fd, const std::uint8_t* data, int length, int writeTimeoutMs) {
-    if (length <= 0)
-        return;
-    if (!data)
-        throw CommunicationException(COMM_BAD_PARAMETER, QStringLiteral("no data to write"));
-    SigpipeBlock sigpipe;
-    const int timeout = std::max(1, writeTimeoutMs);
-    QDeadlineTimer deadline(timeout);
-    bool waitedForRoom = false;
-    int sent = 0;
-    while (sent < length) {
-        const ssize_t n = ::write(fd, data + sent, std::size_t(length - sent));
-        if (n > 0) {
-            sent += int(n);
-            deadline.setRemainingTime(timeout);
-            waitedForRoom = false;
+qint64 ReceiveFromFd(int fd, std::uint8_t* into, qint64 max, int waitMs) {
+    if (max <= 0)
+        return 0;
+    const short events = PollFor(fd, POLLIN, waitMs);
+    if (events == 0)
+        return 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, into, std::size_t(max));
+        if (n > 0)
+            return n;
+        if (n == 0)
+            return -1;
+        if (errno == EINTR)
             continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
-            throw CommunicationException(COMM_FAILED, QStringLiteral("write: %1").arg(ErrnoText(errno)));
-        const qint64 remaining = deadline.remainingTime();
-        if (remaining <= 0)
-            throw CommunicationException(COMM_FAILED,
-                                         QStringLiteral("write timed out after %1 ms (%2 of %3 bytes sent)")
-                                             .arg(timeout)
-                                             .arg(sent)
-                                             .arg(length));
-        // Some drivers report "ready" from poll at once while still refusing data; pace the retries.
-        if (waitedForRoom)
-            QThread::msleep(std::min<qint64>(remaining, 5));
-        const short events = PollFor(fd, POLLOUT, int(std::min<qint64>(remaining, 100)));
-        if ((events & (POLLERR | POLLHUP | POLLNVAL)) && !(events & POLLOUT))
-            throw CommunicationException(COMM_FAILED, QStringLiteral("the device went away during a write"));
-        waitedForRoom = events != 0;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return 0; // woken without data
+        if (errno == ECONNRESET)
+            throw CommunicationException(COMM_FAILED, QStringLiteral("the connection was reset"));
+        throw CommunicationException(COMM_FAILED, QStringLiteral("read: %1").arg(ErrnoText(errno)));
     }
 }
 
-int ReadCollectedFromFd(int fd, std::uint8_t* buffer, int capacity, int readTimeoutMs) {
-    if (!buffer || capacity <= 0)
+qint64 SendToFd(int fd, const std::uint8_t* data, qint64 length, int waitMs) {
+    if (length <= 0)
         return 0;
-    const QDeadlineTimer firstByte(std::max(0, readTimeoutMs));
-    int got = 0;
-    while (got < capacity) {
-        const int wait = got > 0 ? kInterByteGapMs : int(std::max<qint64>(0, firstByte.remainingTime()));
-        const short events = PollFor(fd, POLLIN, wait);
+    SigpipeBlock sigpipe;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const ssize_t n = ::write(fd, data, std::size_t(length));
+        if (n > 0)
+            return n;
+        if (n < 0 && errno == EINTR) {
+            --attempt;
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            if (errno == EPIPE || errno == ECONNRESET)
+                throw CommunicationException(
+                    COMM_FAILED, QStringLiteral("the printer closed the connection during a write"));
+            throw CommunicationException(COMM_FAILED, QStringLiteral("write: %1").arg(ErrnoText(errno)));
+        }
+        if (attempt == 1)
+            break;
+        const short events = PollFor(fd, POLLOUT, waitMs);
+        if ((events & (POLLERR | POLLHUP | POLLNVAL)) && !(events & POLLOUT))
+            throw CommunicationException(COMM_FAILED, QStringLiteral("the device went away during a write"));
         if (events == 0)
-            break;
-        const ssize_t n = ::read(fd, buffer + got, std::size_t(capacity - got));
-        if (n > 0) {
-            got += int(n);
-            continue;
-        }
-        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) {
-            // Woken without data: keep waiting for the rest of the time-out, pacing the retries.
-            if (got > 0 || firstByte.hasExpired())
-                break;
-            QThread::msleep(1);
-            continue;
-        }
-        if (got > 0)
-            break;
-        if (n == 0)
-            throw CommunicationException(COMM_FAILED, QStringLiteral("the device closed the connection"));
-        throw CommunicationException(COMM_FAILED, QStringLiteral("read: %1").arg(ErrnoText(errno)));
+            return 0;
     }
-    return got;
+    // Some drivers report room at once while still refusing data; pace the retries.
+    QThread::msleep(std::min(waitMs, 5));
+    return 0;
+}
+
+CFdStreamPort::~CFdStreamPort() {
+    CFdStreamPort::Close();
+}
+
+void CFdStreamPort::Close() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    ResetStream();
+}
+
+void CFdStreamPort::OpenPath(const QString& path, int flags) {
+    Close();
+    m_fd = OpenNode(path, flags);
+    m_path = path;
+}
+
+qint64 CFdStreamPort::ReceiveSome(std::uint8_t* into, qint64 max, int waitMs) {
+    try {
+        return ReceiveFromFd(m_fd, into, max, waitMs);
+    } catch (const CommunicationException& e) {
+        throw CommunicationException(tagCOMMUNICATIONEXCEPTION(e.GetErrorCode()),
+                                     QStringLiteral("%1: %2").arg(m_path, e.Detail()));
+    }
+}
+
+qint64 CFdStreamPort::SendSome(const std::uint8_t* data, qint64 length, int waitMs) {
+    try {
+        return SendToFd(m_fd, data, length, waitMs);
+    } catch (const CommunicationException& e) {
+        throw CommunicationException(tagCOMMUNICATIONEXCEPTION(e.GetErrorCode()),
+                                     QStringLiteral("%1: %2").arg(m_path, e.Detail()));
+    }
+}
+
+void CFdStreamPort::RequireOpen() const {
+    if (m_fd < 0)
+        throw CommunicationException(COMM_FAILED, QStringLiteral("the port is not open"));
 }
 
 } // namespace quillory

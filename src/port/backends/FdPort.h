@@ -1,6 +1,7 @@
 #pragma once
 
 #include "port/Communication.h"
+#include "port/StreamPort.h"
 
 #include <QString>
 
@@ -20,12 +21,32 @@ namespace quillory {
 // Opens a node with O_NOCTTY | O_NONBLOCK | O_CLOEXEC added to flags; throws on failure.
 [[nodiscard]] int OpenNode(const QString& path, int flags);
 
-// Writes every byte or throws code 3. The time-out bounds each wait without progress.
-void WriteAllToFd(int fd, const std::uint8_t* data, int length, int writeTimeoutMs);
+// The primitives of a stream backend on a non-blocking descriptor (see CStreamPort).
+// Waits up to waitMs for input and reads what has arrived, at most max bytes: the count, 0 when
+// nothing came, -1 at end of file (the other side closed). Throws code 3 when the device fails.
+[[nodiscard]] qint64 ReceiveFromFd(int fd, std::uint8_t* into, qint64 max, int waitMs);
+// Waits up to waitMs for room and writes what the descriptor takes: the count, 0 when it took
+// nothing. Throws code 3 when the device fails or went away.
+[[nodiscard]] qint64 SendToFd(int fd, const std::uint8_t* data, qint64 length, int waitMs);
 
-// Waits up to readTimeoutMs for the first byte, then collects while more bytes follow within
-// kInterByteGapMs, up to capacity. Returns the count (0: nothing came); throws code 3 when the
-// device fails or goes away.
-[[nodiscard]] int ReadCollectedFromFd(int fd, std::uint8_t* buffer, int capacity, int readTimeoutMs);
+// A stream backend on a device node (parallel port, USB-class printer): the descriptor, its path
+// for messages, and the shared waiting rules.
+class CFdStreamPort : public CStreamPort {
+public:
+    ~CFdStreamPort() override;
+    void Close() override;
+
+protected:
+    // Opens path (replacing an open node) with flags; throws on failure.
+    void OpenPath(const QString& path, int flags);
+    qint64 ReceiveSome(std::uint8_t* into, qint64 max, int waitMs) override;
+    qint64 SendSome(const std::uint8_t* data, qint64 length, int waitMs) override;
+    [[nodiscard]] QString Describe() const override { return m_path; }
+    void RequireOpen() const override;
+
+private:
+    int m_fd = -1;
+    QString m_path;
+};
 
 } // namespace quillory

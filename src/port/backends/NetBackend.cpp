@@ -1,113 +1,158 @@
+#include "port/StreamPort.h"
 #include "port/backends/Backends.h"
+#include "port/backends/FdPort.h"
 
 #include <QDeadlineTimer>
-#include <QHostAddress>
-#include <QTcpSocket>
 
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace quillory {
 namespace {
 
 // How long the connection attempt may take; the exchange time-outs are set only after Open.
 constexpr int kConnectTimeoutMs = 3000;
+// A printer that hung up with data unread answers the half-close with a reset within this time.
+constexpr int kResetGraceMs = 100;
 
-class NetBackend final : public CCommunicationProtocol {
+QString ErrorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// Connects a non-blocking socket to one resolved address within the deadline; the socket, or -1
+// with the reason in *error.
+int ConnectOne(const addrinfo& address, const QDeadlineTimer& deadline, int* error) {
+    const int fd =
+        ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address.ai_protocol);
+    if (fd < 0) {
+        *error = errno;
+        return -1;
+    }
+    if (::connect(fd, address.ai_addr, address.ai_addrlen) == 0)
+        return fd;
+    if (errno != EINPROGRESS) {
+        *error = errno;
+        ::close(fd);
+        return -1;
+    }
+    pollfd entry{fd, POLLOUT, 0};
+    for (;;) {
+        const int ready = ::poll(&entry, 1, int(std::max<qint64>(0, deadline.remainingTime())));
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0) {
+            *error = ready == 0 ? ETIMEDOUT : errno;
+            ::close(fd);
+            return -1;
+        }
+        break;
+    }
+    int result = 0;
+    socklen_t length = sizeof result;
+    ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &result, &length);
+    if (result != 0) {
+        *error = result;
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// TCP on a plain non-blocking socket, driven by the shared waiting rules.
+class NetBackend final : public CStreamPort {
 public:
+    ~NetBackend() override { Drop(); }
+
     void Open(tagPORTINFO info) override {
         const QString address = PortText(info.netAddress).trimmed();
         if (address.isEmpty() || info.netPort <= 0 || info.netPort > 65535)
             throw CommunicationException(COMM_BAD_PARAMETER, QStringLiteral("no network address or port"));
-        Close();
-        m_wrote = false;
-        m_socket.connectToHost(address, quint16(info.netPort));
-        if (!m_socket.waitForConnected(kConnectTimeoutMs)) {
-            const QString why = m_socket.errorString();
-            m_socket.abort();
+        Drop();
+        m_peer = QStringLiteral("%1:%2").arg(address).arg(info.netPort);
+
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        const int lookup = ::getaddrinfo(address.toLocal8Bit().constData(),
+                                         QByteArray::number(info.netPort).constData(), &hints, &found);
+        if (lookup != 0)
+            throw CommunicationException(
+                COMM_OPEN_FAILED,
+                QStringLiteral("%1: %2").arg(m_peer, QString::fromLocal8Bit(gai_strerror(lookup))));
+        const QDeadlineTimer deadline(kConnectTimeoutMs);
+        int error = ETIMEDOUT;
+        for (const addrinfo* one = found; one && m_fd < 0 && !deadline.hasExpired(); one = one->ai_next)
+            m_fd = ConnectOne(*one, deadline, &error);
+        ::freeaddrinfo(found);
+        if (m_fd < 0)
             throw CommunicationException(COMM_OPEN_FAILED,
-                                         QStringLiteral("%1:%2: %3").arg(address).arg(info.netPort).arg(why));
-        }
-        m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    }
-
-    void Read(std::uint8_t* buffer, int capacity, int* count) override {
-        int got = 0;
-        if (count)
-            *count = 0;
-        if (!buffer || capacity <= 0)
-            return;
-        RequireOpen();
-        if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(m_readTimeout)) {
-            if (m_socket.state() != QAbstractSocket::ConnectedState && m_socket.bytesAvailable() == 0)
-                throw CommunicationException(COMM_FAILED, QStringLiteral("connection closed by the printer"));
-            return; // nothing came within the read time-out
-        }
-        while (got < capacity) {
-            const qint64 n = m_socket.read(reinterpret_cast<char*>(buffer) + got, capacity - got);
-            if (n < 0)
-                throw CommunicationException(COMM_FAILED, m_socket.errorString());
-            got += int(n);
-            if (got >= capacity)
-                break;
-            if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(kInterByteGapMs))
-                break;
-        }
-        if (count)
-            *count = got;
-    }
-
-    void Write(const std::uint8_t* data, int length, int* count) override {
-        if (count)
-            *count = 0;
-        RequireOpen();
-        if (length <= 0)
-            return;
-        if (!data)
-            throw CommunicationException(COMM_BAD_PARAMETER, QStringLiteral("no data to write"));
-        const char* bytes = reinterpret_cast<const char*>(data);
-        qint64 queued = 0;
-        while (queued < length) {
-            m_wrote = true;
-            const qint64 n = m_socket.write(bytes + queued, length - queued);
-            if (n < 0)
-                throw CommunicationException(COMM_FAILED, m_socket.errorString());
-            queued += n;
-        }
-        // Every wait must make progress within the write time-out.
-        while (m_socket.bytesToWrite() > 0) {
-            if (!m_socket.waitForBytesWritten(m_writeTimeout))
-                throw CommunicationException(COMM_FAILED, m_socket.state() == QAbstractSocket::ConnectedState
-                                                              ? QStringLiteral("write timed out")
-                                                              : m_socket.errorString());
-        }
-        if (count)
-            *count = length;
-    }
-
-    void SetTimeouts(int readTimeout, int writeTimeout) override {
-        m_readTimeout = qMax(0, readTimeout);
-        m_writeTimeout = qMax(1, writeTimeout);
+                                         QStringLiteral("%1: %2").arg(m_peer, ErrorText(error)));
+        const int on = 1;
+        ::setsockopt(m_fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
     }
 
     void Close() override {
-        if (m_socket.state() == QAbstractSocket::ConnectedState && m_wrote) {
-            m_wrote = false;
-            if (PeerDroppedData()) {
-                m_socket.abort();
-                throw CommunicationException(
-                    COMM_FAILED,
-                    QStringLiteral("the printer closed the connection before taking everything"));
-            }
+        if (m_fd < 0)
+            return;
+        const bool dropped = m_wrote && (PeerHungUp() || PeerDroppedData());
+        Drop();
+        if (dropped)
+            throw CommunicationException(
+                COMM_FAILED,
+                QStringLiteral("%1: the printer closed the connection before taking everything").arg(m_peer));
+    }
+
+    void Abort() override { Drop(); }
+
+protected:
+    qint64 ReceiveSome(std::uint8_t* into, qint64 max, int waitMs) override {
+        try {
+            const qint64 n = ReceiveFromFd(m_fd, into, max, waitMs);
+            if (n == kClosed)
+                m_peerClosed = true;
+            return n;
+        } catch (const CommunicationException& e) {
+            throw CommunicationException(COMM_FAILED, QStringLiteral("%1: %2").arg(m_peer, e.Detail()));
         }
-        if (m_socket.state() == QAbstractSocket::ConnectedState) {
-            m_socket.disconnectFromHost(); // lets queued bytes go out first
-            if (m_socket.state() != QAbstractSocket::UnconnectedState)
-                m_socket.waitForDisconnected(1000);
+    }
+
+    qint64 SendSome(const std::uint8_t* data, qint64 length, int waitMs) override {
+        // The kernel would take the first bytes after the printer hung up and lose them.
+        if (m_peerClosed)
+            throw CommunicationException(COMM_FAILED,
+                                         QStringLiteral("%1: the printer closed the connection").arg(m_peer));
+        m_wrote = true;
+        for (bool waited = false;; waited = true) {
+            const ssize_t n = ::send(m_fd, data, std::size_t(length), MSG_NOSIGNAL | MSG_DONTWAIT);
+            if (n > 0)
+                return n;
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+                throw CommunicationException(COMM_FAILED,
+                                             QStringLiteral("%1: %2").arg(m_peer, ErrorText(errno)));
+            if (waited)
+                return 0;
+            pollfd entry{m_fd, POLLOUT, 0};
+            const int ready = ::poll(&entry, 1, std::max(0, waitMs));
+            if (ready <= 0)
+                return 0;
         }
-        // Also drops what a peer that hung up left unread, so a new Open starts clean.
-        m_socket.abort();
+    }
+
+    [[nodiscard]] QString Describe() const override { return m_peer; }
+
+    void RequireOpen() const override {
+        if (m_fd < 0)
+            throw CommunicationException(COMM_FAILED, QStringLiteral("connection is not open"));
     }
 
 private:
@@ -115,33 +160,45 @@ private:
     // answers with a reset, which only shows once we look. Half-close and give the reset a short
     // moment to arrive; a printer that simply keeps the line open costs that moment only.
     bool PeerDroppedData() {
-        const qintptr fd = m_socket.socketDescriptor();
-        if (fd < 0)
-            return false;
-        ::shutdown(int(fd), SHUT_WR);
-        pollfd events{int(fd), POLLIN, 0};
-        ::poll(&events, 1, std::min(m_writeTimeout, kResetGraceMs));
+        ::shutdown(m_fd, SHUT_WR);
+        pollfd events{m_fd, POLLIN, 0};
+        ::poll(&events, 1, std::min(kResetGraceMs, WriteTimeoutMs()));
         int error = 0;
         socklen_t length = sizeof error;
-        ::getsockopt(int(fd), SOL_SOCKET, SO_ERROR, &error, &length);
+        ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length);
         if (error == 0 && (events.revents & (POLLIN | POLLERR | POLLHUP))) {
             char byte = 0;
-            if (::recv(int(fd), &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0)
+            if (::recv(m_fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0)
                 error = errno;
         }
         return error == ECONNRESET || error == EPIPE;
     }
 
-    void RequireOpen() {
-        if (m_socket.state() != QAbstractSocket::ConnectedState && m_socket.bytesAvailable() == 0)
-            throw CommunicationException(COMM_FAILED, QStringLiteral("connection is not open"));
+    // A printer closes its side only when the host does; one that has already gone dropped the
+    // connection while we were sending, and may not have taken everything.
+    bool PeerHungUp() {
+        if (m_peerClosed)
+            return true;
+        pollfd events{m_fd, POLLIN, 0};
+        if (::poll(&events, 1, 0) <= 0 || !(events.revents & (POLLIN | POLLHUP)))
+            return false;
+        char byte = 0;
+        return ::recv(m_fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
     }
 
-    QTcpSocket m_socket;
-    int m_readTimeout = kDefaultReadTimeoutMs;
-    int m_writeTimeout = kDefaultWriteTimeoutMs;
+    void Drop() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+        m_wrote = false;
+        m_peerClosed = false;
+        ResetStream();
+    }
+
+    int m_fd = -1;
+    QString m_peer;
     bool m_wrote = false;
-    static constexpr int kResetGraceMs = 100;
+    bool m_peerClosed = false;
 };
 
 class InvalidBackend final : public CCommunicationProtocol {

@@ -1,3 +1,4 @@
+#include "port/StreamPort.h"
 #include "port/backends/Backends.h"
 #include "port/backends/FdPort.h"
 
@@ -62,7 +63,14 @@ const Row* FindChoice(const Row (&rows)[N], int choice) {
     return nullptr;
 }
 
-class SerialBackend final : public CCommunicationProtocol {
+// QSerialPort keeps what it takes in its own queue; this much is enough to keep any line busy
+// between two waits, and bounds what a write holds in memory.
+constexpr qint64 kSerialQueueBytes = 16 * 1024;
+// Bytes the port reads ahead on its own (while a write waits); beyond it the line's flow control
+// holds the printer.
+constexpr qint64 kSerialReadBuffer = 64 * 1024;
+
+class SerialBackend final : public CStreamPort {
 public:
     ~SerialBackend() override { Close(); }
 
@@ -76,73 +84,68 @@ public:
         if (const QString* why = std::get_if<QString>(&settings))
             throw CommunicationException(COMM_BAD_PARAMETER, QStringLiteral("%1: %2").arg(path, *why));
         Close();
+        m_path = path;
         m_port.setPortName(path);
         m_port.clearError();
+        m_port.setReadBufferSize(kSerialReadBuffer);
         if (!m_port.open(QIODevice::ReadWrite))
             throw CommunicationException(OpenErrorCode(path),
                                          QStringLiteral("%1: %2").arg(path, m_port.errorString()));
-        Apply(std::get<SerialLineSettings>(settings), path);
-    }
-
-    void Read(std::uint8_t* buffer, int capacity, int* count) override {
-        if (count)
-            *count = 0;
-        if (!buffer || capacity <= 0)
-            return;
-        RequireOpen();
-        m_port.clearError();
-        if (m_port.bytesAvailable() == 0 && !m_port.waitForReadyRead(m_readTimeout)) {
-            ThrowIfBroken();
-            return; // nothing came within the read time-out
-        }
-        int got = 0;
-        while (got < capacity) {
-            const qint64 n = m_port.read(reinterpret_cast<char*>(buffer) + got, capacity - got);
-            if (n < 0)
-                throw CommunicationException(COMM_FAILED, m_port.errorString());
-            got += int(n);
-            if (got >= capacity ||
-                (m_port.bytesAvailable() == 0 && !m_port.waitForReadyRead(kInterByteGapMs)))
-                break;
-        }
-        if (count)
-            *count = got;
-    }
-
-    void Write(const std::uint8_t* data, int length, int* count) override {
-        if (count)
-            *count = 0;
-        RequireOpen();
-        if (length <= 0)
-            return;
-        if (!data)
-            throw CommunicationException(COMM_BAD_PARAMETER, QStringLiteral("no data to write"));
-        m_port.clearError();
-        if (m_port.write(reinterpret_cast<const char*>(data), length) != length)
-            throw CommunicationException(COMM_FAILED, m_port.errorString());
-        // Every wait must make progress within the write time-out.
-        while (m_port.bytesToWrite() > 0) {
-            if (!m_port.waitForBytesWritten(m_writeTimeout)) {
-                ThrowIfBroken();
-                throw CommunicationException(
-                    COMM_FAILED, QStringLiteral("%1: write timed out after %2 ms (%3 bytes not sent)")
-                                     .arg(m_port.portName())
-                                     .arg(m_writeTimeout)
-                                     .arg(m_port.bytesToWrite()));
-            }
-        }
-        if (count)
-            *count = length;
-    }
-
-    void SetTimeouts(int readTimeout, int writeTimeout) override {
-        m_readTimeout = qMax(0, readTimeout);
-        m_writeTimeout = qMax(1, writeTimeout);
+        const SerialLineSettings& line = std::get<SerialLineSettings>(settings);
+        Apply(line, path);
+        const bool parity = line.parity != QSerialPort::NoParity;
+        const double stop = line.stopBits == QSerialPort::TwoStop ? 2.0 : 1.0;
+        m_lineGapMs = SerialGapMs(line.baudRate, int(line.dataBits), parity, stop);
     }
 
     void Close() override {
         if (m_port.isOpen())
             m_port.close();
+        ResetStream();
+    }
+
+protected:
+    qint64 ReceiveSome(std::uint8_t* into, qint64 max, int waitMs) override {
+        m_port.clearError();
+        if (m_port.bytesAvailable() == 0 && !m_port.waitForReadyRead(waitMs)) {
+            ThrowIfBroken();
+            return 0;
+        }
+        const qint64 n = m_port.read(reinterpret_cast<char*>(into), max);
+        if (n < 0)
+            throw CommunicationException(COMM_FAILED,
+                                         QStringLiteral("%1: %2").arg(m_path, m_port.errorString()));
+        return n;
+    }
+
+    qint64 SendSome(const std::uint8_t* data, qint64 length, int waitMs) override {
+        m_port.clearError();
+        const qint64 room = kSerialQueueBytes - m_port.bytesToWrite();
+        if (room > 0) {
+            const qint64 n = m_port.write(reinterpret_cast<const char*>(data), std::min(length, room));
+            if (n < 0)
+                throw CommunicationException(COMM_FAILED,
+                                             QStringLiteral("%1: %2").arg(m_path, m_port.errorString()));
+            if (n > 0)
+                return n;
+        }
+        WaitForQueuedOutput(waitMs);
+        return 0;
+    }
+
+    [[nodiscard]] qint64 QueuedOutput() const override { return m_port.bytesToWrite(); }
+
+    void WaitForQueuedOutput(int waitMs) override {
+        if (m_port.bytesToWrite() > 0 && !m_port.waitForBytesWritten(waitMs))
+            ThrowIfBroken();
+    }
+
+    [[nodiscard]] int LineGapMs() const override { return m_lineGapMs; }
+    [[nodiscard]] QString Describe() const override { return m_path; }
+
+    void RequireOpen() const override {
+        if (!m_port.isOpen())
+            throw CommunicationException(COMM_FAILED, QStringLiteral("the serial port is not open"));
     }
 
 private:
@@ -173,18 +176,13 @@ private:
     void ThrowIfBroken() {
         const QSerialPort::SerialPortError error = m_port.error();
         if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError)
-            throw CommunicationException(
-                COMM_FAILED, QStringLiteral("%1: %2").arg(m_port.portName(), m_port.errorString()));
-    }
-
-    void RequireOpen() const {
-        if (!m_port.isOpen())
-            throw CommunicationException(COMM_FAILED, QStringLiteral("the serial port is not open"));
+            throw CommunicationException(COMM_FAILED,
+                                         QStringLiteral("%1: %2").arg(m_path, m_port.errorString()));
     }
 
     QSerialPort m_port;
-    int m_readTimeout = kDefaultReadTimeoutMs;
-    int m_writeTimeout = kDefaultWriteTimeoutMs;
+    QString m_path;
+    int m_lineGapMs = 0;
 };
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "port/StreamPort.h"
 #include "port/backends/Backends.h"
 #include "port/backends/UsbDeviceSource.h"
 
@@ -26,7 +27,7 @@ QString UsbErrorText(int error) {
     return QString::fromLatin1(libusb_error_name(error));
 }
 
-class UsbApiBackend final : public CCommunicationProtocol {
+class UsbApiBackend final : public CStreamPort {
 public:
     explicit UsbApiBackend(std::shared_ptr<IUsbDeviceSource> source) : m_source(std::move(source)) {}
     ~UsbApiBackend() override { Close(); }
@@ -81,73 +82,6 @@ public:
         m_detached = detached;
     }
 
-    void Read(std::uint8_t* buffer, int capacity, int* count) override {
-        if (count)
-            *count = 0;
-        RequireOpen();
-        if (!buffer || capacity <= 0 || m_printer.inEndpoint == 0)
-            return; // a unidirectional printer never answers
-        int got = 0;
-        unsigned timeout = unsigned(std::max(1, m_readTimeout)); // libusb takes 0 as "forever"
-        while (got < capacity) {
-            int moved = 0;
-            const int error =
-                m_handle->BulkTransfer(m_printer.inEndpoint, buffer + got, capacity - got, &moved, timeout);
-            got += std::clamp(moved, 0, capacity - got);
-            if (error == LIBUSB_ERROR_TIMEOUT || (error == LIBUSB_SUCCESS && moved == 0))
-                break;
-            if (error != LIBUSB_SUCCESS)
-                throw CommunicationException(
-                    COMM_FAILED,
-                    QStringLiteral("%1: read: %2").arg(m_printer.description, UsbErrorText(error)));
-            timeout = kInterByteGapMs;
-        }
-        if (count)
-            *count = got;
-    }
-
-    void Write(const std::uint8_t* data, int length, int* count) override {
-        if (count)
-            *count = 0;
-        RequireOpen();
-        if (length <= 0)
-            return;
-        if (!data)
-            throw CommunicationException(COMM_BAD_PARAMETER, QStringLiteral("no data to write"));
-        // libusb wants a writable buffer even for OUT transfers.
-        std::vector<std::uint8_t> chunk;
-        int sent = 0;
-        while (sent < length) {
-            const int size = std::min(kMaxTransferBytes, length - sent);
-            chunk.assign(data + sent, data + sent + size);
-            int moved = 0;
-            const int error = m_handle->BulkTransfer(m_printer.outEndpoint, chunk.data(), size, &moved,
-                                                     unsigned(m_writeTimeout));
-            sent += std::clamp(moved, 0, size);
-            if (error == LIBUSB_ERROR_TIMEOUT && moved > 0)
-                continue; // progress within the time-out: carry on with the rest
-            if (error == LIBUSB_ERROR_TIMEOUT)
-                throw CommunicationException(COMM_FAILED,
-                                             QStringLiteral("%1: write timed out after %2 ms (%3 of %4 "
-                                                            "bytes sent)")
-                                                 .arg(m_printer.description)
-                                                 .arg(m_writeTimeout)
-                                                 .arg(sent)
-                                                 .arg(length));
-            if (error != LIBUSB_SUCCESS)
-                throw CommunicationException(
-                    COMM_FAILED,
-                    QStringLiteral("%1: write: %2").arg(m_printer.description, UsbErrorText(error)));
-        }
-        if (count)
-            *count = length;
-    }
-
-    void SetTimeouts(int readTimeout, int writeTimeout) override {
-        m_readTimeout = std::max(0, readTimeout);
-        m_writeTimeout = std::max(1, writeTimeout);
-    }
-
     void Close() override {
         if (!m_handle)
             return;
@@ -156,7 +90,38 @@ public:
             m_handle->AttachKernelDriver(m_printer.interfaceNumber);
         m_handle.reset();
         m_detached = false;
+        ResetStream();
     }
+
+protected:
+    qint64 ReceiveSome(std::uint8_t* into, qint64 max, int waitMs) override {
+        if (m_printer.inEndpoint == 0)
+            return 0; // a unidirectional printer never answers
+        int moved = 0;
+        // libusb takes a time-out of 0 as "forever".
+        const int error =
+            m_handle->BulkTransfer(m_printer.inEndpoint, into, int(std::min<qint64>(max, kMaxTransferBytes)),
+                                   &moved, unsigned(std::max(1, waitMs)));
+        if (error != LIBUSB_SUCCESS && error != LIBUSB_ERROR_TIMEOUT)
+            throw CommunicationException(
+                COMM_FAILED, QStringLiteral("%1: read: %2").arg(m_printer.description, UsbErrorText(error)));
+        return std::clamp<qint64>(moved, 0, max);
+    }
+
+    qint64 SendSome(const std::uint8_t* data, qint64 length, int waitMs) override {
+        // libusb wants a writable buffer even for OUT transfers.
+        const int size = int(std::min<qint64>(kMaxTransferBytes, length));
+        m_chunk.assign(data, data + size);
+        int moved = 0;
+        const int error = m_handle->BulkTransfer(m_printer.outEndpoint, m_chunk.data(), size, &moved,
+                                                 unsigned(std::max(1, waitMs)));
+        if (error != LIBUSB_SUCCESS && error != LIBUSB_ERROR_TIMEOUT)
+            throw CommunicationException(
+                COMM_FAILED, QStringLiteral("%1: write: %2").arg(m_printer.description, UsbErrorText(error)));
+        return std::clamp(moved, 0, size);
+    }
+
+    [[nodiscard]] QString Describe() const override { return m_printer.description; }
 
 private:
     static void Check(int error, const UsbPrinterInterface& printer, const char* step) {
@@ -167,7 +132,7 @@ private:
                     .arg(printer.description, QLatin1String(step), UsbErrorText(error)));
     }
 
-    void RequireOpen() const {
+    void RequireOpen() const override {
         if (!m_handle)
             throw CommunicationException(COMM_FAILED, QStringLiteral("the USB printer is not open"));
     }
@@ -176,8 +141,7 @@ private:
     std::unique_ptr<IUsbDeviceHandle> m_handle;
     UsbPrinterInterface m_printer;
     bool m_detached = false;
-    int m_readTimeout = kDefaultReadTimeoutMs;
-    int m_writeTimeout = kDefaultWriteTimeoutMs;
+    std::vector<std::uint8_t> m_chunk;
 };
 
 } // namespace

@@ -52,10 +52,8 @@ QList<UsbClassPrinter> ScanUsbClassPrinters() {
     return printers;
 }
 
-class UsbClassBackend final : public CCommunicationProtocol {
+class UsbClassBackend final : public CFdStreamPort {
 public:
-    ~UsbClassBackend() override { Close(); }
-
     void Open(tagPORTINFO info) override {
         const QString model = PortText(info.usbClassName);
         if (model.isEmpty())
@@ -67,63 +65,8 @@ public:
         if (found == printers.end())
             throw CommunicationException(COMM_OPEN_FAILED,
                                          QStringLiteral("no USB printer \"%1\" is connected").arg(model));
-        Close();
-        m_fd = OpenNode(found->node, O_RDWR);
-        m_node = found->node;
+        OpenPath(found->node, O_RDWR);
     }
-
-    void Read(std::uint8_t* buffer, int capacity, int* count) override {
-        if (count)
-            *count = 0;
-        RequireOpen();
-        const int got = Annotate([&] { return ReadCollectedFromFd(m_fd, buffer, capacity, m_readTimeout); });
-        if (count)
-            *count = got;
-    }
-
-    void Write(const std::uint8_t* data, int length, int* count) override {
-        if (count)
-            *count = 0;
-        RequireOpen();
-        Annotate([&] {
-            WriteAllToFd(m_fd, data, length, m_writeTimeout);
-            return 0;
-        });
-        if (count)
-            *count = qMax(0, length);
-    }
-
-    void SetTimeouts(int readTimeout, int writeTimeout) override {
-        m_readTimeout = qMax(0, readTimeout);
-        m_writeTimeout = qMax(1, writeTimeout);
-    }
-
-    void Close() override {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    template <typename Operation>
-    int Annotate(Operation operation) {
-        try {
-            return operation();
-        } catch (const CommunicationException& e) {
-            throw CommunicationException(tagCOMMUNICATIONEXCEPTION(e.GetErrorCode()),
-                                         QStringLiteral("%1: %2").arg(m_node, e.Detail()));
-        }
-    }
-
-    void RequireOpen() const {
-        if (m_fd < 0)
-            throw CommunicationException(COMM_FAILED, QStringLiteral("the USB printer is not open"));
-    }
-
-    int m_fd = -1;
-    QString m_node;
-    int m_readTimeout = kDefaultReadTimeoutMs;
-    int m_writeTimeout = kDefaultWriteTimeoutMs;
 };
 
 } // namespace
