@@ -176,6 +176,42 @@ void WritePortInfo(tagPORTINFO info) {
     (void)file.Save();
 }
 
+namespace {
+
+struct TimingKey {
+    const char* key;
+    int PortTiming::*field;
+    TimingRange range;
+};
+constexpr TimingKey kTimingKeys[] = {
+    {"ReplyTimeout", &PortTiming::replyTimeoutMs, kReplyTimeoutRange},
+    {"ReplyGap", &PortTiming::replyGapMs, kReplyGapRange},
+    {"StallLimit", &PortTiming::stallLimitMs, kStallLimitRange},
+};
+const QString kTiming = QStringLiteral("Timing");
+
+} // namespace
+
+PortTiming ReadPortTiming() {
+    CProfileFile file(UserSettingsFilePath());
+    file.Load();
+    PortTiming timing;
+    for (const TimingKey& row : kTimingKeys) {
+        const int fallback = timing.*row.field;
+        const int value = file.GetInt(kTiming, QLatin1String(row.key), QString::number(fallback), kPortIntChars);
+        timing.*row.field = value >= row.range.minimum && value <= row.range.maximum ? value : fallback;
+    }
+    return timing;
+}
+
+void WritePortTiming(const PortTiming& timing) {
+    CProfileFile file(UserSettingsFilePath());
+    file.Load();
+    for (const TimingKey& row : kTimingKeys)
+        file.SetInt(kTiming, QLatin1String(row.key), timing.*row.field);
+    (void)file.Save();
+}
+
 void InitUserSettings() {
     const QString root = SettingsRootFolder();
     if (!QFileInfo::exists(root))

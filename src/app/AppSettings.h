@@ -1,6 +1,7 @@
 #pragma once
 
 #include "port/PortInfo.h"
+#include "port/PortTiming.h"
 
 #include <QString>
 
@@ -41,6 +42,10 @@ void WriteInstruction(int instruction);
 tagPORTINFO& ReadPortInfo(tagPORTINFO& info);
 [[nodiscard]] tagPORTINFO ReadPortInfo();
 void WritePortInfo(tagPORTINFO info);
+// The waiting rules of the saved port ([Timing] ReplyTimeout, ReplyGap, StallLimit, in ms). A
+// missing key or a value outside its range reads the default, so older files need nothing.
+[[nodiscard]] PortTiming ReadPortTiming();
+void WritePortTiming(const PortTiming& timing);
 // Creates the per-user settings folder and file on first run; does nothing afterwards.
 void InitUserSettings();
 

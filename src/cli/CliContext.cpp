@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "app/LanguageTexts.h"
 #include "cli/PortAddress.h"
+#include "instruction/Exchange.h"
 
 #include <ostream>
 
@@ -13,6 +14,17 @@ tagPORTINFO CliContext::Port() const {
         return ReadPortInfo();
     // Checked while parsing, so a port is there.
     return ParsePortAddress(QString::fromStdString(portAddress)).port.value_or(MakePortInfo(0));
+}
+
+PortTiming CliContext::Timing() const {
+    PortTiming timing = portAddress.empty() ? ReadPortTiming() : PortTiming{};
+    if (replyTimeoutMs)
+        timing.replyTimeoutMs = *replyTimeoutMs;
+    if (replyGapMs)
+        timing.replyGapMs = *replyGapMs;
+    if (stallLimitMs)
+        timing.stallLimitMs = *stallLimitMs;
+    return timing;
 }
 
 int CliContext::Instruction() const {
@@ -30,8 +42,10 @@ int CliContext::PrinterFailure(int code, const QString& detail) const {
     QString message = CommErrorText(code);
     if (message.isEmpty())
         message = QStringLiteral("The printer reported error %1.").arg(code);
-    if (!detail.isEmpty())
-        message += QStringLiteral(" (%1)").arg(detail);
+    // Operations report a code only; the exchange that failed on this thread knows why.
+    const QString why = detail.isEmpty() ? LastExchangeFailure() : detail;
+    if (!why.isEmpty())
+        message += QStringLiteral(" (%1)").arg(why);
     return Fail(kExitPrinterBase + code, message);
 }
 

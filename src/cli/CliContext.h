@@ -1,11 +1,13 @@
 #pragma once
 
 #include "port/PortInfo.h"
+#include "port/PortTiming.h"
 
 #include <QString>
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 namespace quillory::cli {
@@ -30,7 +32,14 @@ struct CliContext {
     // A printer failure: the message of the code, then the detail; 10 plus the code.
     int PrinterFailure(int code, const QString& detail) const;
 
+    // The waiting rules for this run: those saved with the port when --port is not given, the
+    // defaults otherwise, each replaced by its option when given.
+    [[nodiscard]] PortTiming Timing() const;
+
     std::string portAddress; // --port as given (already checked)
+    std::optional<int> replyTimeoutMs; // --reply-timeout
+    std::optional<int> replyGapMs;     // --reply-gap
+    std::optional<int> stallLimitMs;   // --stall-limit
     std::string language;    // --lang as given (already checked)
     std::ostream& out;
     std::ostream& err;

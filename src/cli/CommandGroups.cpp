@@ -41,6 +41,16 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
                            : std::string();
             },
             "LANG"));
+    const auto milliseconds = [&app](const char* name, std::optional<int>& value, const TimingRange& range,
+                                     const char* help) {
+        app.add_option(name, value, help)->check(CLI::Range(range.minimum, range.maximum))->type_name("MS");
+    };
+    milliseconds("--reply-timeout", context.replyTimeoutMs, kReplyTimeoutRange,
+                 "How long a reply may take to begin (default: saved with the port, else 2000)");
+    milliseconds("--reply-gap", context.replyGapMs, kReplyGapRange,
+                 "Silence that ends a reply (default 5; a serial line needs at least 3.5 characters)");
+    milliseconds("--stall-limit", context.stallLimitMs, kStallLimitRange,
+                 "How long a write may go without progress (default 30000)");
     app.require_subcommand(1);
     app.fallthrough(); // global options may also follow the command
     for (const RegisterCommands registerGroup : CommandGroups())
@@ -53,7 +63,11 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     }
     if (!context.action)
         return context.Fail(kExitUsage, QStringLiteral("no command given"));
-    return context.action();
+    const PortTiming timing = context.Timing();
+    SetPortTimingSource([timing] { return timing; });
+    const int status = context.action();
+    SetPortTimingSource({});
+    return status;
 }
 
 } // namespace quillory::cli

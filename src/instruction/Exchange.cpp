@@ -90,13 +90,23 @@ void CExchange::Close() {
     m_connection->Close();
 }
 
+namespace {
+thread_local QString tLastFailure;
+} // namespace
+
+QString LastExchangeFailure() {
+    return tLastFailure;
+}
+
 int RunExchange(const tagPORTINFO& port, const std::function<void(CExchange&)>& body) {
+    tLastFailure.clear();
     CExchange exchange(port);
     try {
         body(exchange);
         exchange.Close();
         return 0;
     } catch (const CommunicationException& e) {
+        tLastFailure = e.Detail();
         try {
             exchange.Close();
         } catch (const CommunicationException&) {

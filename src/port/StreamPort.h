@@ -24,7 +24,8 @@ public:
 
     // The gap that ends a reply: the configured one, never less than the line needs.
     [[nodiscard]] int ReplyGapMs() const;
-    // How long a write may go without progress before it fails.
+    // How long a write may go without progress before it fails: the stall limit, never less than
+    // the write time-out the caller set.
     [[nodiscard]] int StallLimitMs() const;
 
     // Bytes kept from the printer while a write was stalled; beyond it they are dropped.
@@ -66,7 +67,7 @@ private:
     void ThrowStalled(qint64 sent, qint64 length) const;
 
     int m_readTimeout = kDefaultReadTimeoutMs;
-    int m_writeTimeout = kDefaultWriteTimeoutMs;
+    int m_writeTimeout = 0; // none set: the stall limit alone bounds a write
     QByteArray m_held;
 };
 

@@ -18,6 +18,8 @@ public:
     void Read(std::uint8_t* buffer, int capacity, int* count) override {
         QMutexLocker lock(&m_state->mutex);
         ++m_state->readCalls;
+        while (!m_state->flood.isEmpty() && m_state->pending.size() < capacity)
+            m_state->pending += m_state->flood;
         const int n = std::min<int>(capacity, int(m_state->pending.size()));
         std::memcpy(buffer, m_state->pending.constData(), std::size_t(n));
         m_state->pending.remove(0, n);
@@ -50,6 +52,16 @@ public:
         m_state->pending += reply;
         if (count)
             *count = length;
+    }
+    qint64 DiscardInput() override {
+        QMutexLocker lock(&m_state->mutex);
+        if (!m_state->flood.isEmpty())
+            throw CommunicationException(COMM_FAILED, QStringLiteral("the printer does not stop sending"));
+        const qint64 n = m_state->pending.size();
+        m_state->pending.clear();
+        if (n > 0)
+            m_state->events << QStringLiteral("discard %1").arg(n);
+        return n;
     }
     void SetTimeouts(int read, int write) override {
         QMutexLocker lock(&m_state->mutex);

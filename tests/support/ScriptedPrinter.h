@@ -24,7 +24,8 @@ public:
     ScriptedPrinter(const ScriptedPrinter&) = delete;
     ScriptedPrinter& operator=(const ScriptedPrinter&) = delete;
 
-    // Every call in order: "open", "timeouts R W", "write N", "read CAP -> N", "close".
+    // Every call in order: "open", "timeouts R W", "write N", "read CAP -> N", "close", and
+    // "discard N" when bytes that arrived before a request were dropped.
     [[nodiscard]] QStringList Events() const;
     // Every write as its own chunk, and all of them joined.
     [[nodiscard]] QList<QByteArray> Writes() const;
@@ -35,6 +36,11 @@ public:
 
     // Bytes waiting before the first write (to be drained).
     void QueueReply(const QByteArray& bytes);
+    // A printer that never stops sending: every read and every discard finds more of bytes.
+    void Flood(const QByteArray& bytes) {
+        QMutexLocker lock(&m_state->mutex);
+        m_state->flood = bytes;
+    }
     // Faults: Open throws this code; the N-th write (1-based) throws code 3.
     void FailOpen(int code) { m_state->failOpen = code; }
     void FailOnWrite(int n) { m_state->failOnWrite = n; }
@@ -47,6 +53,7 @@ public:
         mutable QMutex mutex;
         Responder responder;
         QByteArray pending;
+        QByteArray flood;
         QStringList events;
         QList<QByteArray> writes;
         int connections = 0;

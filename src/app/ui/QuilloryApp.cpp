@@ -103,6 +103,8 @@ int CQuilloryApp::Run(int argc, char** argv) {
     }
 
     InitUserSettings();
+    // Every exchange takes the waiting rules of the saved port afresh, so a change applies at once.
+    SetPortTimingSource([] { return ReadPortTiming(); });
     QApplication::setWindowIcon(QIcon(SkinFile(QStringLiteral("Quillory.png"))));
 
     // The main window posts the wizard itself when the settings ask for it; closing the window

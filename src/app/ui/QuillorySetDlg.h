@@ -4,12 +4,13 @@
 
 class QCheckBox;
 class QComboBox;
+class QSpinBox;
 
 namespace quillory {
 
-// Program settings: the language of the screens and whether the wizard opens at start.
-// OK writes the wizard choice at once and keeps the chosen language for the caller, who
-// decides whether the screens must change.
+// Program settings: the language of the screens, whether the wizard opens at start, and how long
+// exchanges with the saved port wait. OK writes the wizard choice and the waits at once and keeps
+// the chosen language for the caller, who decides whether the screens must change.
 class CQuillorySetDlg : public CScreenDialog {
     Q_OBJECT
 public:
@@ -19,6 +20,12 @@ public:
         IDC_LANGUAGE = 1010,
         IDC_LANGUAGE_LABEL = 1011,
         IDC_WIZARD = 1139,
+        IDC_REPLY_TIMEOUT_LABEL = 1200,
+        IDC_REPLY_TIMEOUT = 1201,
+        IDC_REPLY_GAP_LABEL = 1202,
+        IDC_REPLY_GAP = 1203,
+        IDC_STALL_LIMIT_LABEL = 1204,
+        IDC_STALL_LIMIT = 1205,
     };
 
     explicit CQuillorySetDlg(QWidget* parent = nullptr);
@@ -34,6 +41,9 @@ protected:
 private:
     QComboBox* m_language;
     QCheckBox* m_wizard;
+    QSpinBox* m_replyTimeout;
+    QSpinBox* m_replyGap;
+    QSpinBox* m_stallLimit;
     int m_chosen = -1;
 };
 

@@ -162,7 +162,7 @@ private:
     bool PeerDroppedData() {
         ::shutdown(m_fd, SHUT_WR);
         pollfd events{m_fd, POLLIN, 0};
-        ::poll(&events, 1, std::min(kResetGraceMs, WriteTimeoutMs()));
+        ::poll(&events, 1, std::min(kResetGraceMs, WriteTimeoutMs() > 0 ? WriteTimeoutMs() : kResetGraceMs));
         int error = 0;
         socklen_t length = sizeof error;
         ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length);
