@@ -39,6 +39,21 @@ bool ReadFileToSend(const QString& path, QByteArray& bytes, QString& why) {
     return true;
 }
 
+QString TransferStatusText(const QString& format, qint64 sent, qint64 total, qint64 elapsedMs) {
+    constexpr double kMiB = 1024.0 * 1024.0;
+    const double seconds = std::max<qint64>(elapsedMs, 1) / 1000.0;
+    const double rate = sent / seconds; // bytes per second
+    QString left = QStringLiteral("?");
+    if (total >= 0 && rate > 0) {
+        const qint64 remaining = qint64(double(std::max<qint64>(0, total - sent)) / rate + 0.5);
+        left = QStringLiteral("%1:%2").arg(remaining / 60).arg(remaining % 60, 2, 10, QLatin1Char('0'));
+    }
+    return format.arg(sent / kMiB, 0, 'f', 1)
+        .arg(total >= 0 ? QString::number(total / kMiB, 'f', 1) : QStringLiteral("?"))
+        .arg(rate / kMiB, 0, 'f', 1)
+        .arg(left);
+}
+
 FileSendResult SendFileToPrinter(const QString& path, const tagPORTINFO& port,
                                  const FileSendOptions& options) {
     if (QFileInfo(path).isDir())

@@ -44,6 +44,11 @@ inline constexpr int kFileSendWriteTimeout = 400;
 // Files go out in blocks of this size over one connection, so memory stays flat whatever the size.
 inline constexpr qint64 kFileSendBlockBytes = 1 << 20;
 
+// The progress line of a transfer from a format with four places: bytes sent (MiB), total (MiB,
+// or "?" when unknown), rate (MiB/s) and time left (m:ss, or "?"), e.g. "%1 of %2 MiB, %3 MiB/s,
+// %4 left".
+[[nodiscard]] QString TransferStatusText(const QString& format, qint64 sent, qint64 total, qint64 elapsedMs);
+
 // Reads a whole file that is to go out in one write (at most an int's worth of bytes). Returns
 // false, with the reason in why, when it is a folder, cannot be opened or read, or is too large.
 [[nodiscard]] bool ReadFileToSend(const QString& path, QByteArray& bytes, QString& why);

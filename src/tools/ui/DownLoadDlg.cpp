@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -16,7 +17,7 @@ namespace quillory {
 CDownLoadDlg::CDownLoadDlg(int language, const tagPORTINFO& port, QWidget* parent)
     : CScreenDialog("DownloadDlg", parent), m_port(port) {
     setWindowTitle(QStringLiteral("Download"));
-    setFixedSize(480, 150);
+    setFixedSize(480, 170);
 
     auto* label = AddControl(IDC_FILE_LABEL, new QLabel(QStringLiteral("File:"), this));
     label->setGeometry(15, 18, 60, 22);
@@ -27,20 +28,24 @@ CDownLoadDlg::CDownLoadDlg(int language, const tagPORTINFO& port, QWidget* paren
     m_open->setGeometry(380, 14, 85, 28);
 
     m_progress = AddControl(IDC_PROGRESS, new QProgressBar(this));
-    m_progress->setRange(0, 100);
+    m_progress->setRange(0, kProgressSteps);
     m_progress->setValue(0);
     m_progress->setGeometry(15, 58, 450, 20);
+    m_status = AddControl(IDC_STATUS, new QLabel(this));
+    m_status->setGeometry(15, 84, 450, 22);
 
+    m_cancel = AddControl(IDC_CANCEL, new QPushButton(QStringLiteral("Cancel"), this));
+    m_cancel->setGeometry(170, 124, 95, 30);
+    m_cancel->setEnabled(false);
     m_download = AddControl(IDC_DOWNLOAD, new QPushButton(QStringLiteral("Download"), this));
-    m_download->setGeometry(270, 104, 95, 30);
+    m_download->setGeometry(270, 124, 95, 30);
     m_download->setEnabled(false);
     m_close = AddControl(IDC_CLOSE, new QPushButton(QStringLiteral("Close"), this));
-    m_close->setGeometry(370, 104, 95, 30);
+    m_close->setGeometry(370, 124, 95, 30);
 
-    m_timer.setInterval(kTickMs);
-    connect(&m_timer, &QTimer::timeout, this, &CDownLoadDlg::OnTick);
     connect(m_open, &QPushButton::clicked, this, &CDownLoadDlg::OnOpen);
     connect(m_download, &QPushButton::clicked, this, &CDownLoadDlg::OnDownload);
+    connect(m_cancel, &QPushButton::clicked, this, &CDownLoadDlg::OnCancel);
     connect(m_close, &QPushButton::clicked, this, &CDownLoadDlg::reject);
 
     ApplyLanguage(language);
@@ -70,47 +75,73 @@ void CDownLoadDlg::EnableButtons(bool enabled) {
     m_open->setEnabled(enabled);
     m_download->setEnabled(enabled && !m_path.isEmpty());
     m_close->setEnabled(enabled);
+    m_cancel->setEnabled(!enabled);
+}
+
+QString CDownLoadDlg::StatusText() const {
+    return m_status->text();
 }
 
 void CDownLoadDlg::OnDownload() {
     const int language = ReadLanguage();
     const QString path = m_path;
     const tagPORTINFO port = m_port;
-    if (!m_task.Start([path, port] { return SendFileToPrinter(path, port); },
+    m_stop->store(false);
+    // Progress comes from the worker; it reaches the dialog through its event queue, and the
+    // dialog cannot close while the worker runs.
+    QPointer<CDownLoadDlg> self(this);
+    FileSendOptions options;
+    options.cancel = m_stop.get();
+    options.progress = [self](qint64 sent, qint64 total) {
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self, sent, total] {
+                if (self)
+                    self->ShowProgress(sent, total);
+            },
+            Qt::QueuedConnection);
+    };
+    const auto stop = m_stop; // kept alive with the work
+    if (!m_task.Start([path, port, options, stop] { return SendFileToPrinter(path, port, options); },
                       [this, language](const FileSendResult& result) { Finished(result, language); }))
         return;
     EnableButtons(false);
     m_progress->setValue(0);
-    m_timer.start();
+    m_status->clear();
+    m_clock.start();
 }
 
-CDownLoadDlg::ProgressTick CDownLoadDlg::Tick(int position) {
-    constexpr int kStep = 5;
-    constexpr int kLastStart = 90;
-    if (position >= kLastStart)
-        return {kLastStart + kStep, true};
-    return {position + kStep, false};
+void CDownLoadDlg::OnCancel() {
+    m_stop->store(true);
+    m_cancel->setEnabled(false);
 }
 
-void CDownLoadDlg::OnTick() {
-    const ProgressTick tick = Tick(m_progress->value());
-    if (tick.last)
-        m_timer.stop();
-    m_progress->setValue(tick.value);
+void CDownLoadDlg::ShowProgress(qint64 sent, qint64 total) {
+    if (!m_task.IsBusy())
+        return; // a late report after the end
+    const int language = ReadLanguage();
+    if (total > 0)
+        m_progress->setValue(int(std::min<qint64>(kProgressSteps, sent * kProgressSteps / total)));
+    m_status->setText(
+        TransferStatusText(GetMessageText("DownloadProgress", language), sent, total, m_clock.elapsed()));
 }
 
 void CDownLoadDlg::Finished(const FileSendResult& result, int language) {
-    m_timer.stop();
     if (result.Ok()) {
-        m_progress->setValue(100);
+        m_progress->setValue(kProgressSteps);
         ShowMessageKey("DownloadSuccess", language, this);
         m_progress->setValue(0);
+        m_status->clear();
         EnableButtons(true);
         return;
     }
     m_progress->setValue(0);
+    m_status->clear();
     EnableButtons(true);
-    if (result.status == FileSendStatus::CommunicationFailed)
+    if (result.status == FileSendStatus::Cancelled)
+        ShowMessage(GetMessageText("DownloadCancelled", language).arg(result.sent), MessageIcon::Warning,
+                    this);
+    else if (result.status == FileSendStatus::CommunicationFailed)
         ShowCommError(result.code, language, this);
     else
         ShowMessage(GetMessageText("OpenFileFail", language) + QStringLiteral("\n") + m_path,

@@ -5,16 +5,21 @@
 #include "port/PortInfo.h"
 #include "tools/FileSend.h"
 
-#include <QTimer>
+#include <QElapsedTimer>
 
+#include <atomic>
+#include <memory>
+
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 
 namespace quillory {
 
-// The upgrade dialog: sends one chosen file to the printer unchanged, in one write on a worker
-// thread, while a progress bar creeps towards 95.
+// The upgrade dialog: sends one chosen file to the printer unchanged, streamed on a worker
+// thread. The bar and the line under it follow the bytes the printer took (sent of total, rate,
+// time left); Cancel stops the send after the block in progress.
 class CDownLoadDlg : public CScreenDialog {
     Q_OBJECT
 public:
@@ -25,23 +30,19 @@ public:
         IDC_OPEN = 1003,
         IDC_DOWNLOAD = 1004,
         IDC_PROGRESS = 1005,
+        IDC_STATUS = 1006,
+        IDC_CANCEL = 1007,
     };
-    static constexpr int kTickMs = 1500;
-
-    // One tick of the progress timer: the bar goes up by 5; the tick that starts at 90 or more
-    // is the last, so the bar comes to rest at 95 until the send ends.
-    struct ProgressTick {
-        int value;
-        bool last;
-    };
-    [[nodiscard]] static ProgressTick Tick(int position);
+    // The bar counts in thousandths, so that files of any size fit its range.
+    static constexpr int kProgressSteps = 1000;
 
     CDownLoadDlg(int language, const tagPORTINFO& port, QWidget* parent = nullptr);
 
     [[nodiscard]] QString Path() const { return m_path; }
     [[nodiscard]] bool IsBusy() const { return m_task.IsBusy(); }
     [[nodiscard]] QProgressBar* Progress() const { return m_progress; }
-    [[nodiscard]] const QTimer& ProgressTimer() const { return m_timer; }
+    // The line under the bar: bytes sent of total, rate and time left while a file goes out.
+    [[nodiscard]] QString StatusText() const;
 
     // The dialog stays open while a file is on its way.
     void reject() override;
@@ -52,7 +53,8 @@ protected:
 private:
     void OnOpen();
     void OnDownload();
-    void OnTick();
+    void OnCancel();
+    void ShowProgress(qint64 sent, qint64 total);
     void Finished(const FileSendResult& result, int language);
     void EnableButtons(bool enabled);
 
@@ -62,8 +64,11 @@ private:
     QPushButton* m_open = nullptr;
     QPushButton* m_download = nullptr;
     QPushButton* m_close = nullptr;
+    QPushButton* m_cancel = nullptr;
     QProgressBar* m_progress = nullptr;
-    QTimer m_timer;
+    QLabel* m_status = nullptr;
+    QElapsedTimer m_clock;
+    std::shared_ptr<std::atomic<bool>> m_stop = std::make_shared<std::atomic<bool>>(false);
     CBackgroundTask m_task;
 };
 

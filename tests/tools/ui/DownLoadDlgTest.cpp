@@ -74,13 +74,12 @@ protected:
 
 } // namespace
 
-TEST(DownloadProgress, CreepsByFiveAndRestsAtNinetyFive) {
-    int position = 0;
-    int ticks = 1;
-    for (; !CDownLoadDlg::Tick(position).last && ticks < 100; ++ticks)
-        position = CDownLoadDlg::Tick(position).value;
-    EXPECT_EQ(CDownLoadDlg::Tick(position).value, 95);
-    EXPECT_EQ(ticks, 19); // 19 ticks of 1.5 s: at rest after about half a minute
+TEST(DownloadProgress, TheLineSaysSentOfTotalRateAndTimeLeft) {
+    const QString format = QStringLiteral("%1 of %2 MiB, %3 MiB/s, %4 left");
+    EXPECT_EQ(TransferStatusText(format, 2 << 20, 8 << 20, 2000), "2.0 of 8.0 MiB, 1.0 MiB/s, 0:06 left");
+    EXPECT_EQ(TransferStatusText(format, 1 << 20, 121 << 20, 1000), "1.0 of 121.0 MiB, 1.0 MiB/s, 2:00 left");
+    EXPECT_EQ(TransferStatusText(format, 0, 1 << 20, 0), "0.0 of 1.0 MiB, 0.0 MiB/s, ? left");
+    EXPECT_EQ(TransferStatusText(format, 3 << 20, -1, 1000), "3.0 of ? MiB, 3.0 MiB/s, ? left");
 }
 
 TEST_F(DownloadTest, ChoosingAndCancellingAFile) {
@@ -120,9 +119,8 @@ TEST_F(DownloadTest, EmptyAndLargeFilesArriveUnchanged) {
         EXPECT_TRUE(printer.ReceivedBytes() == content) << content.size();
         EXPECT_EQ(printer.ConnectionCount(), ++connections);
         EXPECT_EQ(shown, QStringList{success});
-        EXPECT_EQ(barAtShown, QList<int>{100});
+        EXPECT_EQ(barAtShown, QList<int>{CDownLoadDlg::kProgressSteps});
         EXPECT_EQ(dialog->Progress()->value(), 0);
-        EXPECT_FALSE(dialog->ProgressTimer().isActive());
         EXPECT_TRUE(ButtonsEnabled());
     }
 }
@@ -135,7 +133,6 @@ TEST_F(DownloadTest, ARefusedConnectionEndsWithItsMessageAndTheButtonsBack) {
     DownloadAndWait();
     EXPECT_EQ(shown, QStringList{GetMessageText("OpenPortError", LANGUAGE_ENGLISH)});
     EXPECT_EQ(barAtShown, QList<int>{0});
-    EXPECT_FALSE(dialog->ProgressTimer().isActive());
     EXPECT_TRUE(ButtonsEnabled());
 }
 
@@ -167,7 +164,7 @@ TEST_F(DownloadTest, StaysOpenWhileTheFileIsOnItsWay) {
     EXPECT_FALSE(Button(CDownLoadDlg::IDC_OPEN)->isEnabled());
     EXPECT_FALSE(Button(CDownLoadDlg::IDC_DOWNLOAD)->isEnabled());
     EXPECT_FALSE(Button(CDownLoadDlg::IDC_CLOSE)->isEnabled());
-    EXPECT_TRUE(dialog->ProgressTimer().isActive());
+    EXPECT_TRUE(Button(CDownLoadDlg::IDC_CANCEL)->isEnabled());
     dialog->reject();
     EXPECT_FALSE(dialog->close());
     EXPECT_TRUE(dialog->isVisible());
@@ -177,4 +174,30 @@ TEST_F(DownloadTest, StaysOpenWhileTheFileIsOnItsWay) {
     EXPECT_EQ(shown, QStringList{GetMessageText("DownloadSuccess", LANGUAGE_ENGLISH)});
     CCommunicationFactory::SetConnectionMaker({});
     EXPECT_TRUE(dialog->close());
+}
+
+TEST_F(DownloadTest, ProgressFollowsTheBytesASlowPrinterTakesAndCancelStopsCleanly) {
+    Open(Loopback(1));
+    // Blocks go out one by one; the third is held until the test has looked at the bar.
+    QSemaphore release;
+    release.release(2);
+    CCommunicationFactory::SetConnectionMaker(
+        [&](const tagPORTINFO&) { return std::make_unique<HeldConnection>(release); });
+    const QString path = env.Path("firmware.bin");
+    WriteFileBytes(path, QByteArray(int(4 * kFileSendBlockBytes), 'f'));
+    Choose(path);
+    Button(CDownLoadDlg::IDC_DOWNLOAD)->click();
+    ASSERT_TRUE(WaitUntil([&] { return dialog->Progress()->value() == CDownLoadDlg::kProgressSteps / 2; }));
+    EXPECT_TRUE(dialog->StatusText().startsWith("2.0 of 4.0 MiB, ")) << dialog->StatusText().toStdString();
+    EXPECT_TRUE(dialog->StatusText().endsWith(" left")) << dialog->StatusText().toStdString();
+
+    Button(CDownLoadDlg::IDC_CANCEL)->click();
+    release.release(); // the block in progress ends; no further block goes out
+    ASSERT_TRUE(WaitUntil([&] { return !dialog->IsBusy(); }));
+    CCommunicationFactory::SetConnectionMaker({});
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0], GetMessageText("DownloadCancelled", LANGUAGE_ENGLISH).arg(3 * kFileSendBlockBytes));
+    EXPECT_EQ(dialog->Progress()->value(), 0);
+    EXPECT_TRUE(ButtonsEnabled());
+    EXPECT_FALSE(Button(CDownLoadDlg::IDC_CANCEL)->isEnabled());
 }

@@ -86,21 +86,25 @@ TEST(ToolsScreenshots, PagesAndDownloadInEveryLanguage) {
         }
         {
             QSemaphore release;
+            release.release(); // the first block goes out, the second waits
             CCommunicationFactory::SetConnectionMaker(
                 [&](const tagPORTINFO&) { return std::make_unique<HeldConnection>(release); });
             CDownLoadDlg dialog(language, MakePortInfo(PORT_NET));
             dialog.show();
+            const QString firmware = ScreenshotFolder() + QStringLiteral("/firmware.bin");
+            WriteFileBytes(firmware, QByteArray(int(3 * kFileSendBlockBytes), 'f'));
             const FileDialogHook previous =
-                SetFileDialogHook([&](const FileDialogRequest&) { return picture; });
+                SetFileDialogHook([&](const FileDialogRequest&) { return firmware; });
             dialog.ControlAs<QPushButton>(CDownLoadDlg::IDC_OPEN)->click();
             SetFileDialogHook(previous);
             dialog.ControlAs<QPushButton>(CDownLoadDlg::IDC_DOWNLOAD)->click();
-            // One tick of the progress timer, so the bar shows how it creeps.
-            WaitUntil([&] { return dialog.Progress()->value() > 0; }, 2500);
+            // The first block is out: the bar and the line show a third of the file.
+            WaitUntil([&] { return dialog.Progress()->value() > 0; }, 5000);
             EXPECT_TRUE(SaveShot(dialog, QStringLiteral("download_running_") + suffix));
-            release.release();
+            release.release(2);
             EXPECT_TRUE(WaitUntil([&] { return !dialog.IsBusy(); }));
             EXPECT_TRUE(SaveShot(dialog, QStringLiteral("download_done_") + suffix));
+            QFile::remove(firmware);
             CCommunicationFactory::SetConnectionMaker({});
         }
     }
