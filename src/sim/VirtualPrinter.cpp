@@ -85,6 +85,7 @@ QByteArray VirtualPrinter::ReceivedBytes() const {
 void VirtualPrinter::ClearLog() {
     QMutexLocker lock(&m_impl->state.mutex);
     m_impl->state.log.clear();
+    m_impl->state.logged = 0;
     m_impl->state.model.ClearActions();
 }
 
@@ -92,11 +93,18 @@ bool VirtualPrinter::WaitForBytes(qsizetype count, int timeoutMs) const {
     SharedState& state = m_impl->state;
     QDeadlineTimer deadline(timeoutMs);
     QMutexLocker lock(&state.mutex);
-    while (state.log.size() < count) {
+    while (state.logged < count) {
         if (!state.received.wait(&state.mutex, deadline))
-            return state.log.size() >= count;
+            return state.logged >= count;
     }
     return true;
+}
+
+void VirtualPrinter::SetLogInMemory(bool keep) {
+    QMutexLocker lock(&m_impl->state.mutex);
+    m_impl->state.keepLog = keep;
+    if (!keep)
+        m_impl->state.log.clear();
 }
 
 void VirtualPrinter::SetLogFile(const QString& path) {
@@ -121,8 +129,7 @@ int VirtualPrinter::ConnectionCount() const {
 }
 
 void VirtualPrinter::SetFaults(const Faults& faults) {
-    QMutexLocker lock(&m_impl->state.mutex);
-    m_impl->state.faults = faults;
+    m_impl->state.SetFaults(faults);
 }
 
 Faults VirtualPrinter::CurrentFaults() const {
