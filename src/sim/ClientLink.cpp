@@ -141,8 +141,8 @@ void ClientLink::TakeFaults(qint64 now) {
     }
     m_haveFaults = true;
     const double lineBytesPerSecond = m_faults.baud > 0 ? m_faults.baud / 10.0 : 0;
-    m_lineIn.Configure(lineBytesPerSecond, 1);
-    m_lineOut.Configure(lineBytesPerSecond, 1);
+    m_lineIn.Configure(lineBytesPerSecond);
+    m_lineOut.Configure(lineBytesPerSecond);
     const qint64 burst = m_faults.readBurst > 0
                              ? m_faults.readBurst
                              : qint64(std::llround(double(m_faults.readRate) * kSmoothBurstSeconds));
@@ -193,7 +193,6 @@ qint64 ClientLink::ReadStep(qint64 now) {
         }
         if (m_readResume) {
             m_lineIn.Resume(now);
-            m_rateIn.Resume(now);
             m_readResume = false;
         }
 
@@ -233,9 +232,11 @@ qint64 ClientLink::ReadStep(qint64 now) {
             }
         }
 
-        if (!m_lineIn.BurstDue(now) || !m_rateIn.BurstDue(now))
-            return std::max(m_lineIn.BurstDueNs(), m_rateIn.BurstDueNs());
-        room = std::min({room, m_lineIn.Allowance(now), m_rateIn.Allowance(now)});
+        const qint64 line = m_lineIn.Allowance(now);
+        const qint64 burst = m_rateIn.Allowance(now);
+        if (line == 0 || burst == 0)
+            return std::max(line == 0 ? m_lineIn.NextNs() : 0, burst == 0 ? m_rateIn.WindowEndNs() : 0);
+        room = std::min({room, line, burst});
 
         char buffer[kChunk];
         const qint64 n = ReadBytes(buffer, room);
@@ -373,9 +374,10 @@ qint64 ClientLink::WriteStep(qint64 now) {
             m_lineOut.Resume(now);
             m_outIdle = false;
         }
-        if (!m_lineOut.BurstDue(now))
-            return Earliest(m_lineOut.BurstDueNs(), trickleWake);
-        const qint64 room = std::min({m_lineOut.Allowance(now), budget, kChunk});
+        const qint64 line = m_lineOut.Allowance(now);
+        if (line == 0)
+            return Earliest(m_lineOut.NextNs(), trickleWake);
+        const qint64 room = std::min({line, budget, kChunk});
 
         const char* data = nullptr;
         qint64 size = 0;

@@ -84,15 +84,15 @@ private:
     bool m_readResume = false; // more came after an idle time
     qint64 m_stallUntilNs = -1;
     qint64 m_stalledAt = -1; // the offset of the last stall carried out
-    Pacer m_lineIn;
-    Pacer m_rateIn;
+    LinePacer m_lineIn;
+    BurstLimiter m_rateIn;
 
     // Writing.
     std::deque<Outgoing> m_queue;
     qint64 m_headSent = 0;
     qint64 m_queuedCost = 0;
     bool m_warnedFull = false;
-    Pacer m_lineOut;
+    LinePacer m_lineOut;
     bool m_outIdle = true;
     bool m_writeBlocked = false;
     qint64 m_junkSent = 0;

@@ -40,9 +40,9 @@ struct Faults {
     // the client's writes block as with flow control. Over TCP too, like a serial bridge.
     int baud = 0;
     // The printer reads at most readRate bytes a second (0: no limit), in bursts of readBurst
-    // bytes: it takes a whole burst at once, then nothing until the burst's time has passed.
-    // 0 for readBurst: smooth, bursts of 10 ms worth of bytes. 436907 / 262144 reads 256 KiB every
-    // 0.6 s.
+    // bytes: in each window of readBurst / readRate seconds it takes up to readBurst bytes as soon
+    // as they are there, then nothing until the window ends. 0 for readBurst: smooth, bursts of
+    // 10 ms worth of bytes. 436907 / 262144 reads 256 KiB every 0.6 s.
     qint64 readRate = 0;
     qint64 readBurst = 0;
     // Pauses in reading, by the number of bytes the connection has received.

@@ -52,33 +52,41 @@ int main(int argc, char** argv) {
     std::string readRate;
     std::vector<std::string> stalls;
     std::vector<std::string> ignoreWrites;
-    cli.add_option("--delay", faults.replyDelayMs,
-                   "Answer every request this many milliseconds late (a latency without jitter)")
+    cli.add_option("--delay", faults.replyDelayMs, "Answer every request MS milliseconds late (--latency MS)")
+        ->option_text("MS")
         ->check(CLI::Range(0, 600000));
-    cli.add_option("--latency", latency,
-                   "MS[:JITTER]: answer every request MS +/- a random JITTER milliseconds late, in order");
-    cli.add_option(
-           "--baud", faults.baud,
-           "Send and read at the pace of a serial line of this many baud, 10 bits a character (0: off)")
+    CLI::Option* latencyOption =
+        cli.add_option("--latency", latency,
+                       "Answer every request MS +/- a random JITTER milliseconds late, in order")
+            ->option_text("MS[:JITTER]");
+    cli.add_option("--baud", faults.baud,
+                   "Send and read at the pace of a serial line of N baud, 10 bits a character (0: off)")
+        ->option_text("N")
         ->check(CLI::Range(0, 4000000));
-    cli.add_option("--read-rate", readRate,
-                   "BYTES_PER_S[:BURST]: read at most this many bytes a second, BURST bytes at a time");
-    cli.add_option(
-           "--stall", stalls,
-           "MS@OFFSET: stop reading for MS milliseconds once a connection has sent OFFSET bytes (repeatable)")
+    CLI::Option* readRateOption =
+        cli.add_option("--read-rate", readRate,
+                       "Read at most BYTES_PER_S bytes a second, BURST bytes at a time")
+            ->option_text("BYTES_PER_S[:BURST]");
+    cli.add_option("--stall", stalls,
+                   "Stop reading for MS milliseconds once a connection has sent OFFSET bytes (repeatable)")
+        ->option_text("MS@OFFSET")
         ->allow_extra_args(false);
-    cli.add_flag("--silent", faults.silent, "Take every byte, never reply");
-    cli.add_flag("--garbage", faults.garbage, "Reply junk of the right length instead of each reply");
+    cli.add_flag("--silent", faults.silent, "Take every byte, never send anything");
+    cli.add_flag("--garbage", faults.garbage, "Send junk of the same length instead of each reply");
     cli.add_flag("--endless", faults.endless, "Once a request came, send junk without end (and no replies)");
-    cli.add_option("--huge-reply", faults.hugeReplyBytes, "Follow every reply by this many bytes of junk")
+    cli.add_option("--huge-reply", faults.hugeReplyBytes, "Follow every reply by BYTES bytes of junk")
+        ->option_text("BYTES")
         ->check(CLI::Range(qint64(0), qint64(1) << 40));
     cli.add_option("--trickle", faults.trickleMs,
-                   "Send one junk byte every this many milliseconds while a client is connected (0: off)")
+                   "Send a junk byte every MS milliseconds while a client is connected (0: off)")
+        ->option_text("MS")
         ->check(CLI::Range(0, 3600000));
     cli.add_option("--ignore-writes", ignoreWrites,
-                   "ADDR[,ADDR...]: take writes to these EEPROM words (hexadecimal) but keep their values")
+                   "Take writes to these EEPROM words (hexadecimal) but keep their values (repeatable)")
+        ->option_text("ADDR[,ADDR...]")
         ->allow_extra_args(false);
-    cli.add_option("--close-after", faults.closeAfterBytes, "Drop a TCP connection after this many bytes")
+    cli.add_option("--close-after", faults.closeAfterBytes, "Drop a TCP connection after N received bytes")
+        ->option_text("N")
         ->check(CLI::Range(qint64(0), std::numeric_limits<qint64>::max()));
     cli.add_flag("--refuse", faults.refuseConnections, "Close every new TCP connection at once");
     try {
@@ -88,9 +96,9 @@ int main(int argc, char** argv) {
     }
     const int languageIndex = LanguageIndex(language);
     std::string problem;
-    if (!latency.empty())
+    if (latencyOption->count() > 0)
         problem = quillory::sim::ParseLatencyOption(latency, faults);
-    if (problem.empty() && !readRate.empty())
+    if (problem.empty() && readRateOption->count() > 0)
         problem = quillory::sim::ParseReadRateOption(readRate, faults);
     for (const std::string& stall : stalls) {
         if (problem.empty())
