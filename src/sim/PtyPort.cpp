@@ -34,6 +34,9 @@ bool PtyPort::Open() {
     m_master = master;
     m_slavePath = QString::fromLocal8Bit(name);
     MakeRaw();
+    // A slave that was never opened does not read as hung up; one opened and closed does, until
+    // the next client opens it. So the watch below tells "no client yet" from "a client".
+    DiscardUnread();
 
     m_watch = new QTimer(this);
     m_watch->setTimerType(Qt::PreciseTimer);

@@ -13,8 +13,8 @@
 namespace quillory::sim {
 
 // What the printer's thread and the callers of VirtualPrinter share; every member is guarded by
-// mutex, except faultsRevision, which grows with every change of faults so that a link can see
-// without locking that its copy is still current.
+// mutex, except the atomics: faultsRevision grows with every change of faults so that a link can
+// see without locking that its copy is still current.
 struct SharedState {
     explicit SharedState(int instructionIndex) : model(instructionIndex) {}
 
@@ -36,6 +36,7 @@ struct SharedState {
     QFile logFile;
     Faults faults;
     std::atomic<std::uint64_t> faultsRevision{0};
+    std::atomic<bool> ptyClientPresent{false};
     QString eepromPath;
     std::uint64_t savedRevision = 0;
     int connections = 0;

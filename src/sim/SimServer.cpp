@@ -84,6 +84,7 @@ void SimServer::Accept(qintptr descriptor) {
 void SimServer::LinkGone(ClientLink* link) {
     if (link == m_ptyLink) {
         m_ptyLink = nullptr;
+        m_state.ptyClientPresent = false;
         if (m_pty)
             m_pty->HangUp();
     }
@@ -111,6 +112,7 @@ void SimServer::PtyClientArrived() {
         m_pty->MasterFd(), ClientLink::Kind::Pty, m_state, [this](ClientLink* gone) { LinkGone(gone); },
         this);
     m_links.push_back(m_ptyLink);
+    m_state.ptyClientPresent = true;
     m_ptyLink->Start();
 }
 
@@ -119,6 +121,7 @@ void SimServer::StopPty() {
         m_links.erase(std::remove(m_links.begin(), m_links.end(), m_ptyLink), m_links.end());
         delete m_ptyLink; // finishes its stream
         m_ptyLink = nullptr;
+        m_state.ptyClientPresent = false;
     }
     delete m_pty;
     m_pty = nullptr;

@@ -128,6 +128,10 @@ int VirtualPrinter::ConnectionCount() const {
     return m_impl->state.connections;
 }
 
+bool VirtualPrinter::PtyClientPresent() const {
+    return m_impl->state.ptyClientPresent;
+}
+
 void VirtualPrinter::SetFaults(const Faults& faults) {
     m_impl->state.SetFaults(faults);
 }

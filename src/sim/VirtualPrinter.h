@@ -105,6 +105,11 @@ public:
     [[nodiscard]] QStringList Actions() const;
     // TCP connections accepted since the start (refused ones not counted).
     [[nodiscard]] int ConnectionCount() const;
+    // True while the printer talks to a client of its pseudo-terminal: from the client's first
+    // bytes or open until the printer has seen the last client close the slave. A serial line
+    // knows no connections, so a client that opens the slave again before that continues the
+    // same one (with its stalls done and its unsent replies); tests wait for false in between.
+    [[nodiscard]] bool PtyClientPresent() const;
 
     void SetFaults(const Faults& faults);
     [[nodiscard]] Faults CurrentFaults() const;

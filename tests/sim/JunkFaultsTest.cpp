@@ -58,7 +58,7 @@ protected:
     // After a fault, the printer answers a new client properly again.
     void ExpectWellAgain() {
         printer.SetFaults({});
-        QThread::msleep(60);
+        EXPECT_TRUE(WaitForPtyHangUp(printer));
         auto client = Connect();
         ASSERT_TRUE(client->Send(WordReads(0x18, 1)));
         EXPECT_EQ(client->Receive(6, 2000), HexWordReply(8));
@@ -97,7 +97,7 @@ TEST_P(Junk, EndlessStartsWithTheFirstRequestAndTakesTheWholeLine) {
     {
         faults.baud = 9600;
         printer.SetFaults(faults);
-        QThread::msleep(60);
+        EXPECT_TRUE(WaitForPtyHangUp(printer));
         auto client = Connect();
         const double sent = NowMs();
         ASSERT_TRUE(client->Send(WordReads(0x18, 1)));
@@ -122,6 +122,7 @@ TEST_P(Junk, EveryReplyIsFollowedByAHugeTail) {
     EXPECT_EQ(got.mid(200006, 6), HexWordReply(800));
     EXPECT_TRUE(IsJunk(got.mid(200012)));
     EXPECT_TRUE(client->ReceiveFor(50).size() == got.size());
+    client.reset();
     ExpectWellAgain();
 }
 
@@ -142,6 +143,7 @@ TEST_P(Junk, TrickleSendsAByteEveryFewMillisecondsAndRepliesStayWhole) {
     ASSERT_GE(reply, 0) << got.constData();
     got.remove(reply, 6);
     EXPECT_TRUE(IsJunk(got));
+    client.reset();
     ExpectWellAgain();
 }
 
@@ -162,7 +164,7 @@ TEST_P(Junk, GarbageHasTheLengthOfEachReplyAndSilenceSendsNothing) {
     faults.trickleMs = 4;
     faults.hugeReplyBytes = 1000;
     printer.SetFaults(faults);
-    QThread::msleep(60);
+    EXPECT_TRUE(WaitForPtyHangUp(printer));
     {
         auto client = Connect();
         ASSERT_TRUE(client->Send(WordReads(0, 16)));

@@ -2,8 +2,11 @@
 
 // Plain clients of the virtual printer for timing tests: a TCP socket and the slave of its
 // pseudo-terminal, driven from the test thread, recording when each piece of a reply arrived.
+#include "sim/VirtualPrinter.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QThread>
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -166,6 +169,15 @@ public:
         Adopt(fd, false);
     }
 };
+
+// Waits until the printer has seen the last client of its pseudo-terminal leave, so that the next
+// client starts a connection of its own.
+inline bool WaitForPtyHangUp(const VirtualPrinter& printer, int waitMs = 5000) {
+    const double deadline = NowMs() + waitMs;
+    while (printer.PtyClientPresent() && NowMs() < deadline)
+        QThread::msleep(2);
+    return !printer.PtyClientPresent();
+}
 
 // The ~WN word read ("~WN00@eep,r,AA~") of each address, one after another.
 inline QByteArray WordReads(int first, int count) {

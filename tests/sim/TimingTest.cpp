@@ -272,7 +272,7 @@ TEST_P(Timing, TheReaderStallsAtEachOffsetOnEveryConnection) {
         EXPECT_LT(done - sent, 500 + kGenerousMs) << round;
         EXPECT_EQ(printer.ReceivedBytes(), QByteArray(2000, 'x'));
         client.reset();
-        QThread::msleep(60); // the printer sees the client leave before the next one comes
+        EXPECT_TRUE(WaitForPtyHangUp(printer));
     }
 }
 
