@@ -38,6 +38,8 @@ public:
     ClientLink& operator=(const ClientLink&) = delete;
 
     void Start();
+    // The faults changed: take them now rather than at the next byte or timer (trickle starts).
+    void Poke() { Step(); }
     // Ends the link without calling gone: the command stream is finished, a socket closed.
     void Close();
 

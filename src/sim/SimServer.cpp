@@ -81,6 +81,14 @@ void SimServer::Accept(qintptr descriptor) {
     link->Start();
 }
 
+void SimServer::FaultsChanged() {
+    const std::vector<ClientLink*> links = m_links; // a link may end while it steps
+    for (ClientLink* link : links) {
+        if (std::find(m_links.begin(), m_links.end(), link) != m_links.end())
+            link->Poke();
+    }
+}
+
 void SimServer::LinkGone(ClientLink* link) {
     if (link == m_ptyLink) {
         m_ptyLink = nullptr;

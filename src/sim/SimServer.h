@@ -28,6 +28,8 @@ public:
     QString StartPty();
     std::uint16_t StartSearch(std::uint16_t port);
     void StopAll();
+    // Every link takes the faults of the moment at once.
+    void FaultsChanged();
 
 private:
     void Accept(qintptr descriptor);

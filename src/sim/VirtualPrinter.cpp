@@ -134,6 +134,9 @@ bool VirtualPrinter::PtyClientPresent() const {
 
 void VirtualPrinter::SetFaults(const Faults& faults) {
     m_impl->state.SetFaults(faults);
+    SimServer* server = m_impl->server;
+    QMetaObject::invokeMethod(
+        server, [server] { server->FaultsChanged(); }, Qt::QueuedConnection);
 }
 
 Faults VirtualPrinter::CurrentFaults() const {

@@ -17,9 +17,9 @@ struct Stall {
 };
 
 // Faults and the timing of real printers, injected on request; changeable while the printer runs
-// (a connection takes the new values at its next step). The pseudo-terminal knows no connections,
-// so closeAfterBytes and refuseConnections apply to TCP only; everything else applies to both, and
-// on the pseudo-terminal "a connection" is one client's hold of the slave.
+// (connections take the new values at once; replies already waiting keep their times). The pseudo-terminal
+// knows no connections, so closeAfterBytes and refuseConnections apply to TCP only; everything else applies
+// to both, and on the pseudo-terminal "a connection" is one client's hold of the slave.
 struct Faults {
     // Older name of a latency without jitter; added to latencyMs.
     int replyDelayMs = 0;

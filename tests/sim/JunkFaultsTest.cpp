@@ -205,3 +205,17 @@ TEST(JunkMemory, MemoryStaysFlatUnderFloodsBothWays) {
     }
     EXPECT_LT(ResidentBytes() - before, 48 * 1024 * 1024);
 }
+
+TEST(JunkWhileConnected, TrickleSetOnAQuietConnectionStartsAtOnce) {
+    VirtualPrinter printer(SIM_VKLZ);
+    ASSERT_TRUE(printer.StartTcp(0));
+    TcpClient client(printer.TcpPort());
+    EXPECT_TRUE(client.ReceiveFor(100).isEmpty());
+    Faults faults;
+    faults.trickleMs = 5;
+    printer.SetFaults(faults);
+    EXPECT_GE(client.ReceiveFor(300).size(), 10);
+    printer.SetFaults({});
+    const qsizetype stopped = client.ReceiveFor(50).size();
+    EXPECT_LE(client.ReceiveFor(200).size(), stopped + 1);
+}
