@@ -78,7 +78,7 @@ std::uint16_t PrinterModel::Word(int address) const {
 }
 
 void PrinterModel::SetWord(int address, std::uint16_t value) {
-    if (!ValidAddress(address) || m_words[std::size_t(address)] == value)
+    if (!ValidAddress(address) || m_words[std::size_t(address)] == value || m_ignored[std::size_t(address)])
         return;
     m_words[std::size_t(address)] = value;
     ++m_revision;
@@ -176,6 +176,10 @@ void PrinterModel::RestoreDefaults() {
     } else {
         for (const DefaultWord& d : kExtendedDefaults)
             words[d.address] = d.value;
+    }
+    for (std::size_t a = 0; a < words.size(); ++a) {
+        if (m_ignored[a])
+            words[a] = m_words[a];
     }
     if (words != m_words) {
         m_words = words;

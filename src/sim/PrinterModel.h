@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 
 namespace quillory::sim {
@@ -38,6 +39,8 @@ public:
     void SetBits(int address, int first, int last, unsigned value);
     // word = word & ~mask | value & mask.
     void SetMasked(int address, std::uint16_t mask, std::uint16_t value);
+    // Words that every write above and RestoreDefaults leave as they are (a faulty printer).
+    void SetIgnoredWords(const std::bitset<256>& words) { m_ignored = words; }
 
     // Print resolution the EEPROM announces (word 18 low byte for the ~WN languages, word 0E for VKLA).
     [[nodiscard]] int Dpi() const;
@@ -71,6 +74,7 @@ public:
 private:
     int m_instruction;
     std::array<std::uint16_t, 256> m_words{};
+    std::bitset<256> m_ignored;
     QByteArray m_version;
     QByteArray m_idText;
     std::array<QByteArray, 3> m_ini;

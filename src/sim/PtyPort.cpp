@@ -1,9 +1,7 @@
 #include "sim/PtyPort.h"
 
-#include <QSocketNotifier>
 #include <QTimer>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -15,7 +13,6 @@ namespace {
 // How often the line is looked at while no client holds it; well inside the 30 ms that clients
 // wait for a reply.
 constexpr int kWatchIntervalMs = 5;
-constexpr int kReadChunk = 65536;
 } // namespace
 
 PtyPort::PtyPort(QObject* parent) : QObject(parent) {}
@@ -36,32 +33,26 @@ bool PtyPort::Open() {
     }
     m_master = master;
     m_slavePath = QString::fromLocal8Bit(name);
-    m_hungUp = false;
     MakeRaw();
+    // A slave that was never opened does not read as hung up; one opened and closed does, until
+    // the next client opens it. So the watch below tells "no client yet" from "a client".
+    DiscardUnread();
 
-    m_readNotifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
-    connect(m_readNotifier, &QSocketNotifier::activated, this, &PtyPort::ReadAvailable);
-    m_writeNotifier = new QSocketNotifier(m_master, QSocketNotifier::Write, this);
-    m_writeNotifier->setEnabled(false);
-    connect(m_writeNotifier, &QSocketNotifier::activated, this, &PtyPort::Flush);
     m_watch = new QTimer(this);
     m_watch->setTimerType(Qt::PreciseTimer);
     m_watch->setInterval(kWatchIntervalMs);
     connect(m_watch, &QTimer::timeout, this, &PtyPort::CheckForClient);
+    m_watch->start();
     return true;
 }
 
 void PtyPort::Close() {
-    delete m_readNotifier;
-    delete m_writeNotifier;
     delete m_watch;
-    m_readNotifier = m_writeNotifier = nullptr;
     m_watch = nullptr;
     if (m_master >= 0)
         ::close(m_master);
     m_master = -1;
     m_slavePath.clear();
-    m_outgoing.clear();
 }
 
 void PtyPort::MakeRaw() {
@@ -74,35 +65,11 @@ void PtyPort::MakeRaw() {
     }
 }
 
-void PtyPort::ReadAvailable() {
-    char buffer[kReadChunk];
-    for (;;) {
-        const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-        if (n > 0) {
-            emit Received(QByteArray(buffer, n));
-            if (m_master < 0)
-                return;
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return;
-        HangUp(); // EIO: the last client closed the slave
-        return;
-    }
-}
-
 void PtyPort::HangUp() {
-    if (m_hungUp)
+    if (m_master < 0)
         return;
-    m_hungUp = true;
-    m_readNotifier->setEnabled(false);
-    m_writeNotifier->setEnabled(false);
-    m_outgoing.clear();
     DiscardUnread();
     MakeRaw();
-    emit ClientGone();
     m_watch->start();
 }
 
@@ -126,35 +93,7 @@ void PtyPort::CheckForClient() {
     if ((fd.revents & POLLHUP) && !(fd.revents & POLLIN))
         return;
     m_watch->stop();
-    m_hungUp = false;
-    m_readNotifier->setEnabled(true);
-    ReadAvailable();
-}
-
-void PtyPort::Write(const QByteArray& bytes) {
-    if (m_master < 0 || m_hungUp)
-        return;
-    m_outgoing += bytes;
-    Flush();
-}
-
-void PtyPort::Flush() {
-    while (!m_outgoing.isEmpty()) {
-        const ssize_t n = ::write(m_master, m_outgoing.constData(), std::size_t(m_outgoing.size()));
-        if (n > 0) {
-            m_outgoing.remove(0, n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            m_writeNotifier->setEnabled(true);
-            return;
-        }
-        m_outgoing.clear(); // the client is gone
-        break;
-    }
-    m_writeNotifier->setEnabled(false);
+    emit ClientArrived();
 }
 
 } // namespace quillory::sim

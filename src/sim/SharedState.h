@@ -8,10 +8,13 @@
 #include <QMutex>
 #include <QWaitCondition>
 
+#include <atomic>
+
 namespace quillory::sim {
 
 // What the printer's thread and the callers of VirtualPrinter share; every member is guarded by
-// mutex.
+// mutex, except the atomics: faultsRevision grows with every change of faults so that a link can
+// see without locking that its copy is still current.
 struct SharedState {
     explicit SharedState(int instructionIndex) : model(instructionIndex) {}
 
@@ -19,6 +22,8 @@ struct SharedState {
     Replies Receive(CommandStream& stream, QByteArrayView bytes);
     // Ends a connection's stream.
     void Finish(CommandStream& stream);
+    // Sets the faults; a link takes them at its next step.
+    void SetFaults(const Faults& newFaults);
     // Saves the model to the attached file when it changed since the last save. Lock held.
     void SaveIfChanged();
 
@@ -26,8 +31,12 @@ struct SharedState {
     QWaitCondition received;
     PrinterModel model;
     QByteArray log;
+    bool keepLog = true;
+    qint64 logged = 0; // bytes received since the last ClearLog, kept or not
     QFile logFile;
     Faults faults;
+    std::atomic<std::uint64_t> faultsRevision{0};
+    std::atomic<bool> ptyClientPresent{false};
     QString eepromPath;
     std::uint64_t savedRevision = 0;
     int connections = 0;

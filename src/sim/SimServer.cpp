@@ -1,68 +1,40 @@
 #include "sim/SimServer.h"
 
-#include "app/AtomicFile.h"
+#include "sim/ClientLink.h"
 #include "sim/PtyPort.h"
 #include "sim/SearchReply.h"
 #include "sim/SimLog.h"
 
 #include <QNetworkDatagram>
 #include <QTcpServer>
-#include <QTcpSocket>
-#include <QTimer>
 #include <QUdpSocket>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <unistd.h>
 
 namespace quillory::sim {
 namespace {
 
 constexpr qint64 kMaxProbeBytes = 4096;
-constexpr QByteArrayView kGarbagePattern("#GARBAGE#");
 
-// Bytes of the same length as the true reply that answer nothing: no hex digits first, no "FV".
-QByteArray Garbage(qsizetype length) {
-    QByteArray out;
-    out.reserve(length);
-    for (qsizetype i = 0; i < length; ++i)
-        out += kGarbagePattern[i % kGarbagePattern.size()];
-    return out;
-}
+// Hands each accepted connection over as a bare descriptor: the printer reads it at its own pace,
+// which a socket object that reads everything into memory would not allow.
+class TcpListener : public QTcpServer {
+public:
+    TcpListener(std::function<void(qintptr)> accept, QObject* parent)
+        : QTcpServer(parent), m_accept(std::move(accept)) {}
+
+protected:
+    void incomingConnection(qintptr descriptor) override { m_accept(descriptor); }
+
+private:
+    std::function<void(qintptr)> m_accept;
+};
 
 } // namespace
-
-Replies SharedState::Receive(CommandStream& stream, QByteArrayView bytes) {
-    QMutexLocker lock(&mutex);
-    log.append(bytes.data(), bytes.size());
-    if (logFile.isOpen() && (logFile.write(bytes.data(), bytes.size()) != bytes.size() || !logFile.flush()))
-        qCWarning(lcSim) << "cannot append to the log file" << logFile.fileName() << logFile.errorString();
-    Replies replies;
-    stream.Feed(bytes, model, replies);
-    SaveIfChanged();
-    received.wakeAll();
-    return replies;
-}
-
-void SharedState::Finish(CommandStream& stream) {
-    QMutexLocker lock(&mutex);
-    stream.Finish(model);
-    SaveIfChanged();
-}
-
-void SharedState::SaveIfChanged() {
-    if (eepromPath.isEmpty() || model.Revision() == savedRevision)
-        return;
-    if (WriteFileAtomically(eepromPath, model.ImageFileBytes()))
-        savedRevision = model.Revision();
-    else
-        qCWarning(lcSim) << "cannot save the EEPROM image to" << eepromPath;
-}
-
-struct SimServer::Connection {
-    Connection(QTcpSocket* s, int instructionIndex) : socket(s), stream(instructionIndex) {}
-    QTcpSocket* socket;
-    CommandStream stream;
-    qint64 received = 0;
-};
 
 SimServer::SimServer(SharedState& state) : m_state(state) {}
 
@@ -70,15 +42,10 @@ SimServer::~SimServer() {
     StopAll();
 }
 
-Faults SimServer::CurrentFaults() const {
-    QMutexLocker lock(&m_state.mutex);
-    return m_state.faults;
-}
-
 bool SimServer::StartTcp(std::uint16_t port) {
     delete m_tcp;
     m_tcpPort = 0;
-    m_tcp = new QTcpServer(this);
+    m_tcp = new TcpListener([this](qintptr descriptor) { Accept(descriptor); }, this);
     if (!m_tcp->listen(QHostAddress::LocalHost, port)) {
         qCWarning(lcSim) << "cannot listen on 127.0.0.1:" << port << m_tcp->errorString();
         delete m_tcp;
@@ -86,89 +53,55 @@ bool SimServer::StartTcp(std::uint16_t port) {
         return false;
     }
     m_tcpPort = m_tcp->serverPort();
-    connect(m_tcp, &QTcpServer::newConnection, this, &SimServer::Accept);
     return true;
 }
 
-void SimServer::Accept() {
-    while (QTcpSocket* socket = m_tcp->nextPendingConnection()) {
-        if (CurrentFaults().refuseConnections) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        {
-            QMutexLocker lock(&m_state.mutex);
+void SimServer::Accept(qintptr descriptor) {
+    const int fd = int(descriptor);
+    bool refuse = false;
+    {
+        QMutexLocker lock(&m_state.mutex);
+        refuse = m_state.faults.refuseConnections;
+        if (!refuse)
             ++m_state.connections;
-        }
-        socket->setParent(this); // outlives a restart of the listener
-        auto connection = std::make_unique<Connection>(socket, m_state.model.Instruction());
-        Connection* raw = connection.get();
-        m_connections.push_back(std::move(connection));
-        connect(socket, &QTcpSocket::readyRead, this, [this, raw] { OnSocketData(raw); });
-        connect(socket, &QTcpSocket::disconnected, this, [this, raw] { OnSocketGone(raw); });
-        if (socket->bytesAvailable() > 0)
-            OnSocketData(raw);
+    }
+    if (refuse) {
+        ::close(fd);
+        return;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    // Bytes leave as the printer sends them, as on a serial line, not gathered by Nagle.
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    // The link outlives a restart of the listener.
+    auto* link = new ClientLink(
+        fd, ClientLink::Kind::Tcp, m_state, [this](ClientLink* gone) { LinkGone(gone); }, this);
+    m_links.push_back(link);
+    link->Start();
+}
+
+void SimServer::FaultsChanged() {
+    const std::vector<ClientLink*> links = m_links; // a link may end while it steps
+    for (ClientLink* link : links) {
+        if (std::find(m_links.begin(), m_links.end(), link) != m_links.end())
+            link->Poke();
     }
 }
 
-void SimServer::OnSocketData(Connection* connection) {
-    QByteArray data = connection->socket->readAll();
-    if (data.isEmpty())
-        return;
-    const Faults faults = CurrentFaults();
-    bool drop = false;
-    if (faults.closeAfterBytes >= 0) {
-        const qint64 room = std::max<qint64>(0, faults.closeAfterBytes - connection->received);
-        if (data.size() >= room) {
-            data.truncate(room);
-            drop = true;
-        }
+void SimServer::LinkGone(ClientLink* link) {
+    if (link == m_ptyLink) {
+        m_ptyLink = nullptr;
+        m_state.ptyClientPresent = false;
+        if (m_pty)
+            m_pty->HangUp();
     }
-    connection->received += data.size();
-    const Replies replies = m_state.Receive(connection->stream, data);
-    if (drop) {
-        connection->socket->disconnect(this);
-        connection->socket->abort();
-        OnSocketGone(connection);
-        return;
-    }
-    QTcpSocket* socket = connection->socket;
-    SendReplies(
-        socket, [socket](const QByteArray& bytes) { socket->write(bytes); }, replies, faults);
-}
-
-void SimServer::OnSocketGone(Connection* connection) {
-    const auto it = std::find_if(m_connections.begin(), m_connections.end(),
-                                 [connection](const auto& c) { return c.get() == connection; });
-    if (it == m_connections.end())
-        return;
-    QTcpSocket* socket = connection->socket;
-    socket->disconnect(this);
-    if (socket->bytesAvailable() > 0)
-        m_state.Receive(connection->stream, socket->readAll());
-    m_state.Finish(connection->stream);
-    socket->abort();
-    socket->deleteLater();
-    m_connections.erase(it);
-}
-
-void SimServer::SendReplies(QObject* context, const std::function<void(const QByteArray&)>& write,
-                            const Replies& replies, const Faults& faults) {
-    if (faults.silent)
-        return;
-    for (const QByteArray& reply : replies) {
-        const QByteArray bytes = faults.garbage ? Garbage(reply.size()) : reply;
-        if (faults.replyDelayMs > 0)
-            QTimer::singleShot(faults.replyDelayMs, Qt::PreciseTimer, context,
-                               [write, bytes] { write(bytes); });
-        else
-            write(bytes);
-    }
+    m_links.erase(std::remove(m_links.begin(), m_links.end(), link), m_links.end());
+    link->deleteLater();
 }
 
 QString SimServer::StartPty() {
-    delete m_pty;
+    StopPty();
     m_pty = new PtyPort(this);
     if (!m_pty->Open()) {
         qCWarning(lcSim) << "cannot open a pseudo-terminal";
@@ -176,18 +109,30 @@ QString SimServer::StartPty() {
         m_pty = nullptr;
         return {};
     }
-    m_ptyStream = std::make_unique<CommandStream>(m_state.model.Instruction());
-    connect(m_pty, &PtyPort::Received, this, &SimServer::OnPtyData);
-    connect(m_pty, &PtyPort::ClientGone, this, [this] { m_state.Finish(*m_ptyStream); });
+    connect(m_pty, &PtyPort::ClientArrived, this, &SimServer::PtyClientArrived);
     return m_pty->SlavePath();
 }
 
-void SimServer::OnPtyData(const QByteArray& bytes) {
-    const Faults faults = CurrentFaults();
-    const Replies replies = m_state.Receive(*m_ptyStream, bytes);
-    PtyPort* pty = m_pty;
-    SendReplies(
-        pty, [pty](const QByteArray& reply) { pty->Write(reply); }, replies, faults);
+void SimServer::PtyClientArrived() {
+    if (m_ptyLink)
+        return;
+    m_ptyLink = new ClientLink(
+        m_pty->MasterFd(), ClientLink::Kind::Pty, m_state, [this](ClientLink* gone) { LinkGone(gone); },
+        this);
+    m_links.push_back(m_ptyLink);
+    m_state.ptyClientPresent = true;
+    m_ptyLink->Start();
+}
+
+void SimServer::StopPty() {
+    if (m_ptyLink) {
+        m_links.erase(std::remove(m_links.begin(), m_links.end(), m_ptyLink), m_links.end());
+        delete m_ptyLink; // finishes its stream
+        m_ptyLink = nullptr;
+        m_state.ptyClientPresent = false;
+    }
+    delete m_pty;
+    m_pty = nullptr;
 }
 
 std::uint16_t SimServer::StartSearch(std::uint16_t port) {
@@ -239,16 +184,10 @@ void SimServer::StopAll() {
     delete m_tcp;
     m_tcp = nullptr;
     m_tcpPort = 0;
-    while (!m_connections.empty())
-        OnSocketGone(m_connections.back().get());
-    if (m_pty) {
-        m_pty->disconnect(this);
-        delete m_pty;
-        m_pty = nullptr;
-        if (m_ptyStream)
-            m_state.Finish(*m_ptyStream);
-    }
-    m_ptyStream.reset();
+    StopPty();
+    for (ClientLink* link : m_links)
+        delete link; // finishes its stream and closes its socket
+    m_links.clear();
     delete m_udp;
     m_udp = nullptr;
 }

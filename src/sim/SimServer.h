@@ -3,17 +3,16 @@
 #include "sim/SharedState.h"
 
 #include <QObject>
-#include <QPointer>
 
 #include <cstdint>
-#include <memory>
+#include <vector>
 
 class QTcpServer;
-class QTcpSocket;
 class QUdpSocket;
 
 namespace quillory::sim {
 
+class ClientLink;
 class PtyPort;
 
 // The printer's listeners and connections. Lives on the printer's own thread; every method runs
@@ -29,25 +28,22 @@ public:
     QString StartPty();
     std::uint16_t StartSearch(std::uint16_t port);
     void StopAll();
+    // Every link takes the faults of the moment at once.
+    void FaultsChanged();
 
 private:
-    struct Connection;
-    void Accept();
-    void OnSocketData(Connection* connection);
-    void OnSocketGone(Connection* connection);
-    void OnPtyData(const QByteArray& bytes);
+    void Accept(qintptr descriptor);
+    void LinkGone(ClientLink* link);
+    void PtyClientArrived();
     void OnSearchProbe();
-    // Sends replies through write (bound to context's lifetime), as the faults of the moment say.
-    void SendReplies(QObject* context, const std::function<void(const QByteArray&)>& write,
-                     const Replies& replies, const Faults& faults);
-    Faults CurrentFaults() const;
+    void StopPty();
 
     SharedState& m_state;
     QTcpServer* m_tcp = nullptr;
     std::uint16_t m_tcpPort = 0;
-    std::vector<std::unique_ptr<Connection>> m_connections;
+    std::vector<ClientLink*> m_links;
     PtyPort* m_pty = nullptr;
-    std::unique_ptr<CommandStream> m_ptyStream;
+    ClientLink* m_ptyLink = nullptr;
     QUdpSocket* m_udp = nullptr;
 };
 

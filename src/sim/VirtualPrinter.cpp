@@ -85,6 +85,7 @@ QByteArray VirtualPrinter::ReceivedBytes() const {
 void VirtualPrinter::ClearLog() {
     QMutexLocker lock(&m_impl->state.mutex);
     m_impl->state.log.clear();
+    m_impl->state.logged = 0;
     m_impl->state.model.ClearActions();
 }
 
@@ -92,11 +93,18 @@ bool VirtualPrinter::WaitForBytes(qsizetype count, int timeoutMs) const {
     SharedState& state = m_impl->state;
     QDeadlineTimer deadline(timeoutMs);
     QMutexLocker lock(&state.mutex);
-    while (state.log.size() < count) {
+    while (state.logged < count) {
         if (!state.received.wait(&state.mutex, deadline))
-            return state.log.size() >= count;
+            return state.logged >= count;
     }
     return true;
+}
+
+void VirtualPrinter::SetLogInMemory(bool keep) {
+    QMutexLocker lock(&m_impl->state.mutex);
+    m_impl->state.keepLog = keep;
+    if (!keep)
+        m_impl->state.log.clear();
 }
 
 void VirtualPrinter::SetLogFile(const QString& path) {
@@ -120,9 +128,15 @@ int VirtualPrinter::ConnectionCount() const {
     return m_impl->state.connections;
 }
 
+bool VirtualPrinter::PtyClientPresent() const {
+    return m_impl->state.ptyClientPresent;
+}
+
 void VirtualPrinter::SetFaults(const Faults& faults) {
-    QMutexLocker lock(&m_impl->state.mutex);
-    m_impl->state.faults = faults;
+    m_impl->state.SetFaults(faults);
+    SimServer* server = m_impl->server;
+    QMetaObject::invokeMethod(
+        server, [server] { server->FaultsChanged(); }, Qt::QueuedConnection);
 }
 
 Faults VirtualPrinter::CurrentFaults() const {

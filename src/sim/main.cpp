@@ -2,6 +2,8 @@
 // SIGTERM.
 #include "app/QuitOnSignal.h"
 #include "port/PortInfo.h"
+#include "sim/FaultOptions.h"
+#include "sim/PrinterModel.h"
 #include "sim/VirtualPrinter.h"
 
 #include <CLI/CLI.hpp>
@@ -46,17 +48,70 @@ int main(int argc, char** argv) {
     cli.add_option("--eeprom", eepromFile,
                    "EEPROM image file: loaded when present, saved after every change");
     cli.add_option("--log", logFile, "Append every received byte to this file");
-    cli.add_option("--delay", faults.replyDelayMs, "Wait this many milliseconds before every reply")
+    std::string latency;
+    std::string readRate;
+    std::vector<std::string> stalls;
+    std::vector<std::string> ignoreWrites;
+    cli.add_option("--delay", faults.replyDelayMs, "Answer every request MS milliseconds late (--latency MS)")
+        ->option_text("MS")
         ->check(CLI::Range(0, 600000));
-    cli.add_flag("--silent", faults.silent, "Take every byte, never reply");
-    cli.add_flag("--garbage", faults.garbage, "Reply bytes that answer nothing");
-    cli.add_option("--close-after", faults.closeAfterBytes, "Drop a TCP connection after this many bytes")
+    CLI::Option* latencyOption =
+        cli.add_option("--latency", latency,
+                       "Answer every request MS +/- a random JITTER milliseconds late, in order")
+            ->option_text("MS[:JITTER]");
+    cli.add_option("--baud", faults.baud,
+                   "Send and read at the pace of a serial line of N baud, 10 bits a character (0: off)")
+        ->option_text("N")
+        ->check(CLI::Range(0, 4000000));
+    CLI::Option* readRateOption =
+        cli.add_option("--read-rate", readRate,
+                       "Read at most BYTES_PER_S bytes a second, BURST bytes at a time")
+            ->option_text("BYTES_PER_S[:BURST]");
+    cli.add_option("--stall", stalls,
+                   "Stop reading for MS milliseconds once a connection has sent OFFSET bytes (repeatable)")
+        ->option_text("MS@OFFSET")
+        ->allow_extra_args(false);
+    cli.add_flag("--silent", faults.silent, "Take every byte, never send anything");
+    cli.add_flag("--garbage", faults.garbage, "Send junk of the same length instead of each reply");
+    cli.add_flag("--endless", faults.endless, "Once a request came, send junk without end (and no replies)");
+    cli.add_option("--huge-reply", faults.hugeReplyBytes, "Follow every reply by BYTES bytes of junk")
+        ->option_text("BYTES")
+        ->check(CLI::Range(qint64(0), qint64(1) << 40));
+    cli.add_option("--trickle", faults.trickleMs,
+                   "Send a junk byte every MS milliseconds while a client is connected (0: off)")
+        ->option_text("MS")
+        ->check(CLI::Range(0, 3600000));
+    cli.add_option("--ignore-writes", ignoreWrites,
+                   "Take writes to these EEPROM words (hexadecimal) but keep their values (repeatable)")
+        ->option_text("ADDR[,ADDR...]")
+        ->allow_extra_args(false);
+    cli.add_option("--close-after", faults.closeAfterBytes, "Drop a TCP connection after N received bytes")
+        ->option_text("N")
         ->check(CLI::Range(qint64(0), std::numeric_limits<qint64>::max()));
     cli.add_flag("--refuse", faults.refuseConnections, "Close every new TCP connection at once");
     try {
         cli.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
         return cli.exit(e) == 0 ? 0 : 64;
+    }
+    const int languageIndex = LanguageIndex(language);
+    std::string problem;
+    if (latencyOption->count() > 0)
+        problem = quillory::sim::ParseLatencyOption(latency, faults);
+    if (problem.empty() && readRateOption->count() > 0)
+        problem = quillory::sim::ParseReadRateOption(readRate, faults);
+    for (const std::string& stall : stalls) {
+        if (problem.empty())
+            problem = quillory::sim::ParseStallOption(stall, faults);
+    }
+    const int wordCount = quillory::sim::PrinterModel(languageIndex).WordCount();
+    for (const std::string& addresses : ignoreWrites) {
+        if (problem.empty())
+            problem = quillory::sim::ParseIgnoreWritesOption(addresses, wordCount, faults);
+    }
+    if (!problem.empty()) {
+        std::cerr << "quillory-printer-sim: " << problem << "\nRun with --help for more information.\n";
+        return 64;
     }
 
     // Signals are caught before anything is announced, so that a caller may stop us at once.
@@ -66,8 +121,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    quillory::sim::VirtualPrinter printer(LanguageIndex(language));
+    quillory::sim::VirtualPrinter printer(languageIndex);
     printer.SetFaults(faults);
+    printer.SetLogInMemory(false); // nobody asks this process for its log but the log file
     if (!logFile.empty()) {
         QFile probe(QString::fromStdString(logFile));
         if (!probe.open(QIODevice::WriteOnly | QIODevice::Append)) {

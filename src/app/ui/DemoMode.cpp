@@ -4,6 +4,10 @@
 #include "sim/VirtualPrinter.h"
 
 namespace quillory {
+namespace {
+constexpr int kDemoLatencyMs = 20;
+constexpr int kDemoJitterMs = 10;
+} // namespace
 
 CDemoMode::CDemoMode() = default;
 
@@ -23,6 +27,12 @@ bool CDemoMode::Start(QString* error) {
     qputenv("QUILLORY_EEPBAK_DIR", m_folder.filePath(QStringLiteral("EEPbak")).toLocal8Bit());
 
     m_printer = std::make_unique<sim::VirtualPrinter>(INSTRUCTION_VKLZ);
+    // A real printer takes a moment to answer; the demo does too, so that the desktop always
+    // meets real timing and never relies on instant replies.
+    sim::Faults timing;
+    timing.latencyMs = kDemoLatencyMs;
+    timing.jitterMs = kDemoJitterMs;
+    m_printer->SetFaults(timing);
     m_printer->AttachEepromFile(m_folder.filePath(QStringLiteral("printer-eeprom.eep")));
     if (!m_printer->StartTcp(0)) {
         *error = QStringLiteral("cannot start the demo printer on a loopback port");
