@@ -198,7 +198,8 @@ PortTiming ReadPortTiming() {
     PortTiming timing;
     for (const TimingKey& row : kTimingKeys) {
         const int fallback = timing.*row.field;
-        const int value = file.GetInt(kTiming, QLatin1String(row.key), QString::number(fallback), kPortIntChars);
+        const int value =
+            file.GetInt(kTiming, QLatin1String(row.key), QString::number(fallback), kPortIntChars);
         timing.*row.field = value >= row.range.minimum && value <= row.range.maximum ? value : fallback;
     }
     return timing;

@@ -36,11 +36,11 @@ struct CliContext {
     // defaults otherwise, each replaced by its option when given.
     [[nodiscard]] PortTiming Timing() const;
 
-    std::string portAddress; // --port as given (already checked)
+    std::string portAddress;           // --port as given (already checked)
     std::optional<int> replyTimeoutMs; // --reply-timeout
     std::optional<int> replyGapMs;     // --reply-gap
     std::optional<int> stallLimitMs;   // --stall-limit
-    std::string language;    // --lang as given (already checked)
+    std::string language;              // --lang as given (already checked)
     std::ostream& out;
     std::ostream& err;
     // Set by the chosen command while the command line is parsed; run once parsing succeeded.

@@ -171,7 +171,8 @@ TEST(StreamPort, WhatThePrinterSendsDuringAStalledWriteIsKeptToABound) {
     // The first bytes were kept for the next read; the flood beyond the bound was dropped.
     EXPECT_EQ(ReadWithin(line, 8, 0), QByteArray("status\r\n"));
     qint64 kept = 0;
-    for (QByteArray chunk = ReadWithin(line, 1 << 20, 0); !chunk.isEmpty(); chunk = ReadWithin(line, 1 << 20, 0))
+    for (QByteArray chunk = ReadWithin(line, 1 << 20, 0); !chunk.isEmpty();
+         chunk = ReadWithin(line, 1 << 20, 0))
         kept += chunk.size();
     EXPECT_LE(kept, CStreamPort::kHeldLimit * 3);
     EXPECT_GE(kept, CStreamPort::kHeldLimit - 8);
@@ -202,12 +203,14 @@ TEST(PortTiming, SerialGapIsThreeAndAHalfCharactersRoundedUp) {
 }
 
 TEST(PortTiming, EveryConnectionGetsTheTimingOfTheSource) {
-    SetPortTimingSource([] { return PortTiming{.replyTimeoutMs = 1234, .replyGapMs = 7, .stallLimitMs = 999}; });
+    SetPortTimingSource(
+        [] { return PortTiming{.replyTimeoutMs = 1234, .replyGapMs = 7, .stallLimitMs = 999}; });
     CCommunicationFactory factory;
     CCommunicationProtocol* connection = factory.CreateFacory(MakePortInfo(PORT_NET));
     EXPECT_EQ(connection->Timing().replyTimeoutMs, 1234);
     EXPECT_EQ(connection->Timing().replyGapMs, 7);
     EXPECT_EQ(connection->Timing().stallLimitMs, 999);
     SetPortTimingSource({});
-    EXPECT_EQ(factory.CreateFacory(MakePortInfo(PORT_NET))->Timing().replyTimeoutMs, PortTiming{}.replyTimeoutMs);
+    EXPECT_EQ(factory.CreateFacory(MakePortInfo(PORT_NET))->Timing().replyTimeoutMs,
+              PortTiming{}.replyTimeoutMs);
 }
