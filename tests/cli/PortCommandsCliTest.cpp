@@ -40,7 +40,7 @@ private:
 
 TEST(CliSearch, PrintsAddressesThatPortTakesWithTheDescription) {
     TempEnvironment env;
-    sim::VirtualPrinter printer(SIM_VKLZ);
+    sim::VirtualPrinter printer(sim::SIM_VKLZ);
     ASSERT_TRUE(printer.StartTcp(0));
     const std::uint16_t searchPort = printer.StartSearchResponder(0);
     ASSERT_NE(searchPort, 0);
