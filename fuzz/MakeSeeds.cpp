@@ -210,6 +210,16 @@ void SearchSeeds() {
     Seed("search_replies", QStringLiteral("snmp-response"),
          Tlv(0x30, Tlv(0x02, QByteArray(1, 0)) + Tlv(0x04, "public") + Tlv(char(0xA2), pdu)));
     Seed("search_replies", QStringLiteral("snmp-request"), BuildSnmpSysDescrRequest(0x123456));
+    // The answers to the follow-up questions: a printer device (SNMPv1), the end of the MIB (v2c).
+    snmp::Message device;
+    device.type = snmp::PduType::Response;
+    device.requestId = 0x123458;
+    device.varBinds = {{kHrDeviceTypeColumn + snmp::Oid{1}, snmp::ObjectId(kHrDevicePrinter)}};
+    Seed("search_replies", QStringLiteral("snmp-device-type"), snmp::EncodeMessage(device));
+    snmp::Message end = device;
+    end.version = snmp::kVersion2c;
+    end.varBinds = {{kPrinterMib, snmp::Exception(snmp::kEndOfMibView)}};
+    Seed("search_replies", QStringLiteral("snmp-end-of-mib"), snmp::EncodeMessage(end));
 
     // A response that echoes the question, answers with a compressed PTR and adds an A record.
     QByteArray dns = BuildDnsSdQuery(0x4242);

@@ -12,7 +12,8 @@ PACKAGES=(
     googletest libgtest-dev libgmock-dev
     fonts-noto-cjk
     clang-14 libclang-rt-14-dev llvm-14
-    appstream desktop-file-utils dpkg-dev groff-base
+    appstream desktop-file-utils dpkg-dev groff-base lintian binutils
+    snmp snmpd
     pngquant optipng
 )
 

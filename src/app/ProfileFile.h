@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -7,9 +8,11 @@
 namespace quillory {
 
 // An INI file with the behaviour of the Windows profile-string functions: section and key names
-// are case-insensitive, an existing key is updated in place, a new key is appended to its section
-// (a new section to the file), integers are written as "%d" and read from their leading decimal
-// digits, lines end in CR LF. Saving is atomic: a failed write leaves the previous file intact.
+// are case-insensitive, of duplicate sections and of duplicate keys the first counts, a value in
+// matching surrounding quotes reads without them, an existing key is updated in place, a new key
+// is appended to its section (a new section to the file), integers are written as "%d" and read
+// from their leading decimal digits, lines end in CR LF. Saving is atomic: a failed write leaves
+// the previous file intact. A repeated section is invisible to reads and is not written back.
 class CProfileFile {
 public:
     explicit CProfileFile(QString path);
@@ -44,6 +47,10 @@ private:
     QString m_path;
     std::unique_ptr<Impl> m_impl;
 };
+
+// The INI text without the repeated occurrences of a section (names compared without regard to
+// ASCII case): every line from such a header up to the next header of a new section goes.
+[[nodiscard]] QByteArray FirstSectionsOnly(const QByteArray& data);
 
 // Single-call helpers with the semantics of GetPrivateProfileString / WritePrivateProfileString:
 // each call reads the file afresh; a write reads, changes and saves in one step.

@@ -24,6 +24,8 @@ std::span<const RegisterCommands> CommandGroups() {
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
     CLI::App app{"Quillory command line: configure and service thermal label printers", "quillory-cli"};
     CliContext context(out, err);
+    app.set_version_flag("--version", std::string("quillory-cli ") + QUILLORY_VERSION,
+                         "Print the version and exit");
     app.add_option("--port", context.portAddress,
                    "net:HOST:PORT | com:NAME[:BAUD[:BITS[:STOP[:PARITY[:FLOW]]]]] | lpt:NAME | usb:NAME | "
                    "usbapi:N | driver:QUEUE (default: the saved port)")

@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
     std::string eepromFile;
     std::string logFile;
     quillory::sim::Faults faults;
+    cli.set_version_flag("--version", std::string("quillory-printer-sim ") + QUILLORY_VERSION,
+                         "Print the version and exit");
     cli.add_option("--lang", language, "Command language: VKLZ, VKLE, VKLT, VKLA or VKLC")
         ->check([](const std::string& value) {
             return LanguageIndex(value) < 0 ? std::string("unknown command language ") + value

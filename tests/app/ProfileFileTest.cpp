@@ -73,3 +73,51 @@ TEST_F(ProfileFileTest, AFailedSaveLeavesThePreviousFileIntact) {
     limit.Release();
     EXPECT_EQ(ReadFileBytes(path), QByteArray("[S]\r\nk=old\r\n"));
 }
+
+TEST_F(ProfileFileTest, OfDuplicateKeysAndSectionsTheFirstCounts) {
+    WriteFileBytes(path, "[Main]\r\nLanguage=2\r\nlanguage=1\r\nWizard=0\r\n"
+                         "[Port]\r\ntype=4\r\n"
+                         " [ MAIN ] \r\nLanguage=0\r\nOnlyLater=7\r\n"
+                         "[Port]\r\ntype=1\r\n[Other]\r\nx=1\r\n");
+    CProfileFile file(path);
+    ASSERT_TRUE(file.Load());
+    EXPECT_EQ(file.GetString("Main", "Language", ""), "2");
+    EXPECT_EQ(file.GetString("Port", "type", ""), "4");
+    // A key that only the repeated section holds is not there, as for the profile functions.
+    EXPECT_FALSE(file.HasKey("Main", "OnlyLater"));
+    EXPECT_EQ(file.GetString("Other", "x", ""), "1");
+
+    // A write changes the value that counts; the duplicates that no read could see go.
+    ASSERT_TRUE(WriteProfileString(path, "main", "LANGUAGE", "1"));
+    EXPECT_EQ(ReadFileBytes(path), QByteArray("[Main]\r\nLanguage=1\r\nWizard=0\r\n\r\n\r\n"
+                                              "[Port]\r\ntype=4\r\n\r\n\r\n[Other]\r\nx=1\r\n"));
+    // "[" without "]" is no header for the reader, so it ends no section.
+    EXPECT_EQ(FirstSectionsOnly("[A]\nk=1\n[A\n[A]\nk=2\n[B]\n"), QByteArray("[A]\nk=1\n[A\n[B]\n"));
+}
+
+TEST_F(ProfileFileTest, MatchingSurroundingQuotesAreStripped) {
+    WriteFileBytes(path, "[S]\r\nd=\"net printer\"\r\ns='x'\r\nmixed=\"x'\r\none=\"\r\n"
+                         "inner=a \"b\" c\r\nempty=\"\"\r\ntwice=\"\"x\"\"\r\n");
+    CProfileFile file(path);
+    ASSERT_TRUE(file.Load());
+    EXPECT_EQ(file.GetString("S", "d", ""), "net printer");
+    EXPECT_EQ(file.GetString("S", "s", ""), "x");
+    EXPECT_EQ(file.GetString("S", "mixed", ""), "\"x'");
+    EXPECT_EQ(file.GetString("S", "one", ""), "\"");
+    EXPECT_EQ(file.GetString("S", "inner", ""), "a \"b\" c");
+    EXPECT_EQ(file.GetString("S", "empty", "dflt"), "");
+    EXPECT_EQ(file.GetString("S", "twice", ""), "\"x\"");
+    // The buffer limit applies to the value without its quotes; a default keeps its quotes.
+    EXPECT_EQ(file.GetString("S", "d", "", 3), "net");
+    EXPECT_EQ(file.GetString("S", "none", "'q'"), "'q'");
+    EXPECT_EQ(file.GetInt("S", "none", "\"5\""), 0);
+
+    // What is written reads back unchanged, quotes and blanks around it included.
+    for (const QString& value : {QStringLiteral("'quoted'"), QStringLiteral("\"\""), QStringLiteral(" pad "),
+                                 QStringLiteral("plain"), QStringLiteral("a\"b")}) {
+        ASSERT_TRUE(WriteProfileString(path, "W", "k", value));
+        EXPECT_EQ(ReadProfileString(path, "W", "k", "?"), value);
+    }
+    ASSERT_TRUE(WriteProfileString(path, "W", "k", "plain"));
+    EXPECT_TRUE(ReadFileBytes(path).contains("\r\nk=plain\r\n"));
+}

@@ -3,6 +3,7 @@
 #include "InstalledTree.h"
 
 #include <QFile>
+#include <QImage>
 #include <QRegularExpression>
 #include <QSet>
 
@@ -47,7 +48,7 @@ TEST(DesktopFiles, TheMenuEntryValidatesAndStartsTheInstalledProgram) {
     const QString validator = FindTool(QStringLiteral("desktop-file-validate"));
     if (validator.isEmpty())
         GTEST_SKIP() << "desktop-file-validate is not installed (package desktop-file-utils)";
-    const QString entry = SourceFile(QStringLiteral("resources/quillory.desktop"));
+    const QString entry = SourceFile(QStringLiteral("resources/example.quillory.Quillory.desktop"));
     const ProcessResult result = RunProgram(validator, {entry});
     EXPECT_TRUE(result.Succeeded()) << result.Describe();
     // Hints are advice; warnings and errors are faults.
@@ -73,7 +74,30 @@ TEST(DesktopFiles, TheMetainfoValidatesAndNamesTheMenuEntry) {
         << result.out.toStdString();
 
     const QByteArray text = ReadAll(metainfo);
-    EXPECT_TRUE(text.contains("<launchable type=\"desktop-id\">quillory.desktop</launchable>"));
+    // The component id is the desktop file's name, as software centres match them.
+    const QRegularExpressionMatch id =
+        QRegularExpression(QStringLiteral("<id>([^<]+)</id>")).match(QString::fromUtf8(text));
+    ASSERT_TRUE(id.hasMatch());
+    EXPECT_TRUE(QFile::exists(SourceFile(QStringLiteral("resources/%1.desktop").arg(id.captured(1)))))
+        << id.captured(1).toStdString();
+    EXPECT_TRUE(metainfo.endsWith(QStringLiteral("/%1.metainfo.xml").arg(id.captured(1))));
+    EXPECT_TRUE(text.contains("<launchable type=\"desktop-id\">" + id.captured(1).toUtf8() +
+                              ".desktop</launchable>"));
+
+    // The screenshots are the guide's pictures, as the homepage serves them, with their sizes.
+    const QRegularExpression image(QStringLiteral("<image type=\"source\" width=\"(\\d+)\" height=\"(\\d+)\">"
+                                                  "https://quillory.example/([^<]+)</image>"));
+    int shots = 0;
+    for (auto it = image.globalMatch(QString::fromUtf8(text)); it.hasNext(); ++shots) {
+        const QRegularExpressionMatch match = it.next();
+        const QImage picture(SourceFile(QStringLiteral("resources/") + match.captured(3)));
+        ASSERT_FALSE(picture.isNull()) << match.captured(3).toStdString() << " is no guide picture";
+        EXPECT_TRUE(match.captured(3).startsWith(QStringLiteral("Guide/images/")));
+        EXPECT_EQ(picture.size(), QSize(match.captured(1).toInt(), match.captured(2).toInt()))
+            << match.captured(3).toStdString();
+    }
+    EXPECT_GE(shots, 3);
+    EXPECT_EQ(text.count("<screenshot type=\"default\">"), 1);
     for (const char* binary : {"quillory", "quillory-cli", "quillory-printer-sim"})
         EXPECT_TRUE(text.contains(QByteArray("<binary>") + binary + "</binary>")) << binary;
 }

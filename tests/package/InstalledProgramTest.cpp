@@ -58,9 +58,9 @@ TEST_F(InstalledProgram, LaysOutBinariesResourcesAndDesktopFilesUnderThePrefix) 
          {"quillory/Language/English.xml", "quillory/Language/SimpleChinese.xml",
           "quillory/Language/TraditionalChinese.xml", "quillory/Language/Setting.ini",
           "quillory/skin/background.png", "quillory/skin/Quillory.png", "quillory/Guide/Guide_EN.html",
-          "quillory/Guide/Guide_CN.html", "quillory/Driver/KMT-Quillory.ppd", "applications/quillory.desktop",
-          "metainfo/example.quillory.Quillory.metainfo.xml", "man/man1/quillory.1.gz",
-          "man/man1/quillory-cli.1.gz", "man/man1/quillory-printer-sim.1.gz"})
+          "quillory/Guide/Guide_CN.html", "quillory/Driver/KMT-Quillory.ppd",
+          "applications/example.quillory.Quillory.desktop", "metainfo/example.quillory.Quillory.metainfo.xml",
+          "man/man1/quillory.1.gz", "man/man1/quillory-cli.1.gz", "man/man1/quillory-printer-sim.1.gz"})
         EXPECT_TRUE(QFileInfo(tree.Share(QString::fromLatin1(file))).isFile()) << file;
     EXPECT_FALSE(FilesBelow(tree.Share("quillory/Sample")).isEmpty());
     EXPECT_FALSE(FilesBelow(tree.Share("quillory/Guide/images")).isEmpty());

@@ -1,17 +1,21 @@
 #include "port/backends/NetSearch.h"
 #include "port/backends/Backends.h"
+#include "sim/SearchReply.h"
 
 #include "BackendTestSupport.h"
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
+#include <vector>
 
 using namespace quillory;
 using namespace quillory::test;
@@ -104,15 +108,36 @@ private:
     std::thread m_thread;
 };
 
+// A printer's agent: sysDescr, and its printer in the device table and the Printer MIB.
+sim::Mib LabelPrinterMib() {
+    sim::SearchIdentity identity;
+    identity.description = "QL label printer";
+    identity.hostName = "ql.local";
+    return sim::PrinterMib(identity);
+}
+
 // Answers both probe kinds, as a printer does on its one search port.
-QList<QByteArray> PrinterAnswer(const QByteArray& probe, quint32 dnsAddress) {
+QList<QByteArray> PrinterAnswer(const QByteArray& probe, quint32 dnsAddress,
+                                const sim::Mib& mib = LabelPrinterMib()) {
     if (probe.mid(2, 10) == Hex("0000 0001 0000 0000 0000"))
         return {DnsReply(quint16((quint8(probe[0]) << 8) | quint8(probe[1])), dnsAddress)};
-    // The request id sits at a fixed place in our GetRequest: 30 29 020100 0406public a01c 0204 <id>.
-    const QByteArray id = probe.mid(17, 4);
-    const std::int32_t requestId =
-        std::int32_t((quint8(id[0]) << 24) | (quint8(id[1]) << 16) | (quint8(id[2]) << 8) | quint8(id[3]));
-    return {SnmpReply(requestId, "QL label printer")};
+    return {sim::AnswerSnmpRequest(probe, "public", mib)};
+}
+
+const snmp::Oid kHrDeviceType{1, 3, 6, 1, 2, 1, 25, 3, 2, 1, 2};
+const snmp::Oid kHrDeviceProcessor{1, 3, 6, 1, 2, 1, 25, 3, 1, 3};
+const snmp::Oid kHrDeviceNetwork{1, 3, 6, 1, 2, 1, 25, 3, 1, 4};
+
+// What a plain host's agent serves: the system group and a device table without a printer.
+sim::Mib HostMib() {
+    sim::Mib mib{{kSysDescrOid, snmp::OctetString("Linux build-host 6.1.0 x86_64")},
+                 {{1, 3, 6, 1, 2, 1, 1, 5, 0}, snmp::OctetString("build-host")},
+                 {{1, 3, 6, 1, 2, 1, 4, 1, 0}, snmp::Integer(1)},
+                 {{1, 3, 6, 1, 2, 1, 88, 1, 1, 1, 0}, snmp::Integer(1)}};
+    for (std::uint32_t device = 196608; device < 196612; ++device)
+        mib.insert(kHrDeviceType + snmp::Oid{device}, snmp::ObjectId(kHrDeviceProcessor));
+    mib.insert(kHrDeviceType + snmp::Oid{262145}, snmp::ObjectId(kHrDeviceNetwork));
+    return mib;
 }
 
 class TargetsVariable {
@@ -168,13 +193,60 @@ TEST(SearchPackets, SnmpResponsesAreParsedDefensively) {
     EXPECT_FALSE(ParseSnmpResponse(huge));
     EXPECT_FALSE(ParseSnmpResponse(BuildSnmpSysDescrRequest(7))) << "our own request is no answer";
     EXPECT_FALSE(ParseSnmpResponse(QByteArray(300, '\xff')));
-    // A reply without a usable value still names an agent.
-    const auto noValue =
-        ParseSnmpResponse(Hex("301b 020100 04067075626c6963 a20e 020107 020102 020101 3003 300100"));
+    // A reply without a usable value (noSuchName, the request's variable echoed) still names an agent.
+    const auto noValue = ParseSnmpResponse(
+        Hex("3026 020100 04067075626c6963 a219 020107 020102 020101 300e 300c 06082b06010201010100 0500"));
     ASSERT_TRUE(noValue);
     EXPECT_EQ(noValue->requestId, 7);
     EXPECT_EQ(noValue->errorStatus, 2);
     EXPECT_TRUE(noValue->sysDescr.isEmpty());
+    // A malformed variable spoils the message, as does anything after it.
+    EXPECT_FALSE(
+        ParseSnmpResponse(Hex("301b 020100 04067075626c6963 a20e 020107 020102 020101 3003 300100")));
+    EXPECT_FALSE(ParseSnmpResponse(good + '\0'));
+}
+
+TEST(SearchPackets, FollowUpQuestionsTellPrintersFromOtherAgents) {
+    EXPECT_EQ(
+        BuildSnmpGetNextRequest(0x01020304, kPrinterMib),
+        Hex("3027 020100 04067075626c6963 a11a 020401020304 020100 020100 300c 300a 06062b060102012b 0500"));
+    const auto reply = [](const snmp::Message& message) {
+        const std::optional<SnmpResponse> parsed = ParseSnmpResponse(snmp::EncodeMessage(message));
+        EXPECT_TRUE(parsed);
+        return parsed.value_or(SnmpResponse());
+    };
+    snmp::Message answer;
+    answer.type = snmp::PduType::Response;
+    const auto with = [&answer](const snmp::Oid& oid, const snmp::Value& value, int error = 0) {
+        snmp::Message message = answer;
+        message.errorStatus = error;
+        message.varBinds = {{oid, value}};
+        return message;
+    };
+    const snmp::Oid printerName{1, 3, 6, 1, 2, 1, 43, 5, 1, 1, 16, 1};
+    EXPECT_EQ(PrinterMibEvidence(reply(with(printerName, snmp::OctetString("QL")))),
+              PrinterEvidence::Printer);
+    // The object after the Printer MIB's place is of another MIB, or there is none.
+    EXPECT_EQ(PrinterMibEvidence(reply(with({1, 3, 6, 1, 2, 1, 88, 1, 1, 1, 0}, snmp::Integer(1)))),
+              PrinterEvidence::NotPrinter);
+    EXPECT_EQ(PrinterMibEvidence(reply(with(kPrinterMib, snmp::Null(), snmp::kNoSuchName))),
+              PrinterEvidence::NotPrinter);
+    EXPECT_EQ(PrinterMibEvidence(reply(with(kPrinterMib, snmp::Exception(snmp::kEndOfMibView)))),
+              PrinterEvidence::NotPrinter);
+
+    const snmp::Oid device = kHrDeviceType + snmp::Oid{3};
+    EXPECT_EQ(DeviceTypeEvidence(reply(with(device, snmp::ObjectId(kHrDevicePrinter)))),
+              PrinterEvidence::Printer);
+    EXPECT_EQ(DeviceTypeEvidence(reply(with(device, snmp::ObjectId(kHrDeviceProcessor)))),
+              PrinterEvidence::NextDevice);
+    // hrDeviceDescr follows the last device type: the table holds no printer.
+    EXPECT_EQ(DeviceTypeEvidence(reply(with({1, 3, 6, 1, 2, 1, 25, 3, 2, 1, 3, 1}, snmp::OctetString("x")))),
+              PrinterEvidence::NotPrinter);
+    // A printer type given as text is no object identifier.
+    EXPECT_EQ(DeviceTypeEvidence(reply(with(device, snmp::OctetString("1.3.6.1.2.1.25.3.1.5")))),
+              PrinterEvidence::NextDevice);
+    EXPECT_EQ(DeviceTypeEvidence(reply(with(device, snmp::ObjectId(kHrDevicePrinter), snmp::kGenErr))),
+              PrinterEvidence::NotPrinter);
 }
 
 TEST(SearchPackets, DnsSdResponsesAreParsedDefensively) {
@@ -224,10 +296,31 @@ TEST(SearchPackets, DnsSdResponsesAreParsedDefensively) {
 }
 
 TEST(SearchTargets, OneVariableDecidesWhereProbesGo) {
-    EXPECT_EQ(
-        ParseSearchTargets(" 127.0.0.1:1, 127.0.0.2:5000,bad,::1:5,127.0.0.1:0,127.0.0.1:70000,127.0.0.1:x,"
-                           "127.0.0.1:1"),
-        QList<SearchTarget>({{QHostAddress("127.0.0.1"), 1}, {QHostAddress("127.0.0.2"), 5000}}));
+    EXPECT_EQ(ParseSearchTargets(" 127.0.0.1:1, 127.0.0.2:5000,,127.0.0.1:1 ,"),
+              QList<SearchTarget>({{QHostAddress("127.0.0.1"), 1}, {QHostAddress("127.0.0.2"), 5000}}));
+    for (const char* bad : {"bad", "::1:5", "127.0.0.1:0", "127.0.0.1:70000", "127.0.0.1:x", "127.0.0.1",
+                            ":9", "printer.local:161", "127.0.0.1:161;127.0.0.2:161", "127.0.0.1:+5"}) {
+        QString error;
+        EXPECT_FALSE(ParseSearchTargets(QStringLiteral("127.0.0.1:1,%1").arg(QLatin1String(bad)), &error))
+            << bad;
+        EXPECT_TRUE(error.contains(QLatin1String(bad))) << error.toStdString();
+    }
+    {
+        // A malformed variable is an error, never a silent search of nothing (or of the defaults).
+        TargetsVariable targets("127.0.0.1:161,127.0.0.1:port");
+        for (int mode : {kSearchSnmp, kSearchDnsSd}) {
+            try {
+                (void)SearchTargetsFor(mode);
+                ADD_FAILURE() << "no error for mode " << mode;
+            } catch (const CommunicationException& e) {
+                EXPECT_EQ(e.GetErrorCode(), COMM_BAD_PARAMETER);
+                EXPECT_TRUE(e.Detail().contains("QUILLORY_SEARCH_TARGETS")) << e.Detail().toStdString();
+                EXPECT_TRUE(e.Detail().contains("127.0.0.1:port")) << e.Detail().toStdString();
+            }
+        }
+        char buffer[kListBufferSize];
+        EXPECT_THROW((void)MakeNetBackend()->SearchNet(buffer, kSearchSnmp), CommunicationException);
+    }
     {
         TargetsVariable targets("127.0.0.3:9");
         for (int mode : {kSearchSnmp, kSearchDnsSd})
@@ -266,12 +359,15 @@ TEST(NetSearch, FindsRespondersOnBothProbeKinds) {
     const QList<SearchTarget> list = SearchTargetsFor(kSearchSnmp);
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(SearchNetworkPrinters(kSearchSnmp, list, 500), QStringList({"127.0.0.2", "127.0.0.3"}));
+    EXPECT_EQ(FindNetworkPrinters(kSearchSnmp, list, 500),
+              QList<FoundPrinter>({{"127.0.0.2", "QL label printer"}, {"127.0.0.3", "QL label printer"}}));
     EXPECT_GE(clock.elapsed(), 450);
     EXPECT_LT(clock.elapsed(), 1500);
-    // DNS-SD names the printer's own address when the answer carries one.
-    EXPECT_EQ(SearchNetworkPrinters(kSearchDnsSd, list, 500), QStringList({"127.0.0.9", "127.0.0.3"}));
-    EXPECT_EQ(first.Probes(), 2);
+    // DNS-SD names the printer's own address when the answer carries one, and its instance name.
+    EXPECT_EQ(FindNetworkPrinters(kSearchDnsSd, list, 500),
+              QList<FoundPrinter>({{"127.0.0.9", "QL"}, {"127.0.0.3", "QL"}}));
+    // The probe, then the two follow-up questions of the SNMP search; the DNS-SD query.
+    EXPECT_EQ(first.Probes(), 4);
     EXPECT_EQ(stale.Probes(), 2);
 
     // Through the connection, with the "@" list and its bounds.
@@ -283,6 +379,60 @@ TEST(NetSearch, FindsRespondersOnBothProbeKinds) {
     EXPECT_EQ(port7->SearchNet(small, kSearchDnsSd, sizeof small), 1);
     EXPECT_STREQ(small, "127.0.0.9@");
     EXPECT_EQ(port7->SearchNet(buffer, 4), -1);
+}
+
+TEST(NetSearch, OnlyAgentsThatArePrintersAreListed) {
+    // A plain host; a printer whose device table lists it after other devices; a printer with
+    // only the Printer MIB; a printer with only its device table; an agent that answers the
+    // probe and then falls silent; a description that tries to start new lines.
+    sim::Mib late = HostMib();
+    late.insert(kHrDeviceType + snmp::Oid{262146}, snmp::ObjectId(kHrDevicePrinter));
+    late[kSysDescrOid] = snmp::OctetString("Print server\r\nfake=1\x1b[2J");
+    sim::Mib printerMibOnly = HostMib();
+    for (auto it = printerMibOnly.begin(); it != printerMibOnly.end();)
+        it = snmp::StartsWith(it.key(), kHrDeviceType) ? printerMibOnly.erase(it) : std::next(it);
+    printerMibOnly.insert({1, 3, 6, 1, 2, 1, 43, 5, 1, 1, 1, 1}, snmp::Integer(0));
+    printerMibOnly[kSysDescrOid] = snmp::OctetString("MIB printer");
+    sim::Mib devicesOnly = LabelPrinterMib();
+    for (auto it = devicesOnly.begin(); it != devicesOnly.end();)
+        it = snmp::StartsWith(it.key(), kPrinterMib) ? devicesOnly.erase(it) : std::next(it);
+
+    std::atomic<bool> answered{false}; // outlives the responders that use it
+    std::vector<std::unique_ptr<UdpResponder>> agents;
+    quint16 port = 0;
+    const auto add = [&](const char* address, UdpResponder::Answer answer) {
+        agents.push_back(std::make_unique<UdpResponder>(address, port, std::move(answer)));
+        port = agents.back()->Port();
+        return agents.back()->IsBound();
+    };
+    ASSERT_TRUE(add("127.0.0.2", [](const QByteArray& p) { return PrinterAnswer(p, 0, HostMib()); }));
+    ASSERT_TRUE(add("127.0.0.3", [late](const QByteArray& p) { return PrinterAnswer(p, 0, late); }));
+    ASSERT_TRUE(add("127.0.0.4",
+                    [printerMibOnly](const QByteArray& p) { return PrinterAnswer(p, 0, printerMibOnly); }));
+    ASSERT_TRUE(
+        add("127.0.0.5", [devicesOnly](const QByteArray& p) { return PrinterAnswer(p, 0, devicesOnly); }));
+    ASSERT_TRUE(add("127.0.0.6", [&answered](const QByteArray& p) {
+        return answered.exchange(true) ? QList<QByteArray>() : PrinterAnswer(p, 0);
+    }));
+    QStringList targets;
+    for (int host = 2; host <= 6; ++host)
+        targets << QStringLiteral("127.0.0.%1:%2").arg(host).arg(port);
+
+    QElapsedTimer clock;
+    clock.start();
+    QList<FoundPrinter> found = FindNetworkPrinters(kSearchSnmp, *ParseSearchTargets(targets.join(',')), 300);
+    const qint64 elapsed = clock.elapsed();
+    // Listed in the order of their answers, which the responders' threads do not fix.
+    std::sort(found.begin(), found.end(),
+              [](const FoundPrinter& a, const FoundPrinter& b) { return a.address < b.address; });
+    EXPECT_EQ(found, QList<FoundPrinter>({{"127.0.0.3", "Print server fake=1 [2J"},
+                                          {"127.0.0.4", "MIB printer"},
+                                          {"127.0.0.5", "QL label printer"}}));
+    // The silent agent is waited for once past the window, not for ever.
+    EXPECT_GE(elapsed, kSnmpFollowUpMs - 50);
+    EXPECT_LT(elapsed, 300 + kSnmpFollowUpMs + 500);
+    // The host's whole device table (five devices) was asked about, one device at a time.
+    EXPECT_EQ(agents[0]->Probes(), 1 + 1 + 6);
 }
 
 TEST(NetSearch, NothingAnsweringGivesAnEmptyList) {

@@ -354,12 +354,12 @@ TEST(SearchResponder, MalformedProbesGetNoAnswer) {
     EXPECT_TRUE(AnswerSearchProbe(response, identity).isEmpty());
     QByteArray loop = kDnsProbe.left(12) + QByteArray::fromHex("c00c000c0001");
     EXPECT_TRUE(AnswerSearchProbe(loop, identity).isEmpty());
-    // Another service, or another object than sysDescr.
+    // Another service, or an object the agent does not have.
     QByteArray otherService = kDnsProbe;
     otherService.replace("_pdl-datastream", "_ipp-datastream");
     EXPECT_TRUE(AnswerSearchProbe(otherService, identity).isEmpty());
     QByteArray otherObject = kSnmpProbe;
-    otherObject[otherObject.size() - 3] = 5; // sysName.0
+    otherObject[otherObject.size() - 3] = 9; // 1.3.6.1.2.1.1.9.0, which the agent does not have
     const QByteArray error = AnswerSearchProbe(otherObject, identity);
     EXPECT_TRUE(error.contains(QByteArray::fromHex("020102020101")))
         << error.toHex().constData(); // noSuchName, index 1

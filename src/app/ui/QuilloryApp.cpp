@@ -70,7 +70,7 @@ int CQuilloryApp::Run(int argc, char** argv) {
         return 0;
     }
     if (options.showVersion) {
-        std::printf("Quillory %s\n", QUILLORY_VERSION);
+        std::printf("quillory %s\n", QUILLORY_VERSION);
         return 0;
     }
 
@@ -83,7 +83,7 @@ int CQuilloryApp::Run(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
     // Ties the windows to the installed desktop entry (Wayland application id, task bar icon).
-    QGuiApplication::setDesktopFileName(QStringLiteral("quillory"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quillory.Quillory"));
     // Stopped by the session or a service manager, the program still closes its window, stops
     // the demo printer and removes the demo's private folder.
     const CQuitOnSignal quitOnSignal;

@@ -1,250 +1,125 @@
-// Probe packets of the network search and the parsing of their replies. Replies come from
-// anything on the network, so every read is bounded and malformed input is simply no answer.
+// Probe packets of the network search and the parsing of their replies, on the SNMP and DNS
+// packet modules. Replies come from anything on the network: malformed input is simply no answer.
 #include "port/backends/NetSearch.h"
+
+#include "port/net/Dns.h"
 
 namespace quillory {
 namespace {
 
-// --- BER (SNMP) ---
-
-constexpr std::uint8_t kBerInteger = 0x02;
-constexpr std::uint8_t kBerOctetString = 0x04;
-constexpr std::uint8_t kBerNull = 0x05;
-constexpr std::uint8_t kBerOid = 0x06;
-constexpr std::uint8_t kBerSequence = 0x30;
-constexpr std::uint8_t kSnmpGetRequest = 0xA0;
-constexpr std::uint8_t kSnmpGetResponse = 0xA2;
-// 1.3.6.1.2.1.1.1.0 (sysDescr.0) in BER form.
-constexpr std::uint8_t kSysDescrOid[] = {0x2B, 0x06, 0x01, 0x02, 0x01, 0x01, 0x01, 0x00};
 constexpr char kCommunity[] = "public";
-
-QByteArray BerLength(qsizetype length) {
-    if (length < 0x80)
-        return QByteArray(1, char(length));
-    if (length <= 0xFF)
-        return QByteArray("\x81", 1) + char(length);
-    return QByteArray("\x82", 1) + char((length >> 8) & 0xFF) + char(length & 0xFF);
-}
-
-QByteArray Tlv(std::uint8_t tag, const QByteArray& content) {
-    return char(tag) + BerLength(content.size()) + content;
-}
-
-QByteArray BerInteger(std::int32_t value) {
-    // Minimal two's-complement form, most significant byte first.
-    QByteArray bytes;
-    std::int64_t v = value;
-    do {
-        bytes.prepend(char(v & 0xFF));
-        v >>= 8;
-    } while (!((v == 0 && !(bytes.front() & 0x80)) || (v == -1 && (bytes.front() & 0x80))));
-    return Tlv(kBerInteger, bytes);
-}
-
-// A bounded cursor over one BER level.
-class BerReader {
-public:
-    explicit BerReader(QByteArrayView data) : m_data(data) {}
-    [[nodiscard]] bool AtEnd() const { return m_pos >= m_data.size(); }
-
-    // The next element of the expected tag; its content in *content.
-    bool Next(std::uint8_t tag, QByteArrayView* content) {
-        if (m_pos + 2 > m_data.size() || std::uint8_t(m_data[m_pos]) != tag)
-            return false;
-        qsizetype pos = m_pos + 1;
-        qsizetype length = std::uint8_t(m_data[pos++]);
-        if (length & 0x80) {
-            const int lengthBytes = int(length & 0x7F);
-            if (lengthBytes == 0 || lengthBytes > 2 || pos + lengthBytes > m_data.size())
-                return false; // indefinite or absurd lengths are not SNMP
-            length = 0;
-            for (int i = 0; i < lengthBytes; ++i)
-                length = (length << 8) | std::uint8_t(m_data[pos++]);
-        }
-        if (length > m_data.size() - pos)
-            return false;
-        *content = m_data.sliced(pos, length);
-        m_pos = pos + length;
-        return true;
-    }
-
-    bool NextInteger(std::int64_t* value) {
-        QByteArrayView content;
-        if (!Next(kBerInteger, &content) || content.isEmpty() || content.size() > 5)
-            return false;
-        std::int64_t v = (std::uint8_t(content[0]) & 0x80) ? -1 : 0;
-        for (const char byte : content)
-            v = v * 256 + std::uint8_t(byte);
-        *value = v;
-        return true;
-    }
-
-private:
-    QByteArrayView m_data;
-    qsizetype m_pos = 0;
-};
-
-// --- DNS ---
-
 constexpr char kDnsSdService[] = "_pdl-datastream._tcp.local";
-constexpr quint16 kDnsTypeA = 1;
-constexpr quint16 kDnsTypePtr = 12;
-constexpr quint16 kDnsClassIn = 1;
-constexpr int kDnsHeaderBytes = 12;
-constexpr int kMaxDnsNameBytes = 255;
-constexpr int kMaxDnsLabelBytes = 63;
+constexpr int kMaxDescriptionBytes = 255;
 
-quint16 Read16(QByteArrayView data, qsizetype pos) {
-    return quint16((std::uint8_t(data[pos]) << 8) | std::uint8_t(data[pos + 1]));
+QByteArray SnmpRequest(snmp::PduType type, std::int32_t requestId, const snmp::Oid& oid) {
+    snmp::Message request;
+    request.version = snmp::kVersion1;
+    request.community = kCommunity;
+    request.type = type;
+    request.requestId = requestId;
+    request.varBinds = {{oid, snmp::Null()}};
+    return snmp::EncodeMessage(request);
 }
 
-// Reads a possibly compressed name at *pos; *pos moves past it. Every compression pointer must
-// point before everything read so far for this name, so the walk always ends.
-bool ReadDnsName(QByteArrayView data, qsizetype* pos, QByteArray* name) {
-    name->clear();
-    qsizetype cursor = *pos;
-    qsizetype lowest = *pos;
-    bool jumped = false;
-    for (;;) {
-        if (cursor >= data.size())
-            return false;
-        const std::uint8_t length = std::uint8_t(data[cursor]);
-        if ((length & 0xC0) == 0xC0) {
-            if (cursor + 1 >= data.size())
-                return false;
-            const qsizetype target = ((length & 0x3F) << 8) | std::uint8_t(data[cursor + 1]);
-            if (target >= lowest)
-                return false;
-            if (!jumped)
-                *pos = cursor + 2;
-            jumped = true;
-            cursor = lowest = target;
-            continue;
-        }
-        if (length & 0xC0)
-            return false; // reserved label kinds
-        if (length == 0) {
-            if (!jumped)
-                *pos = cursor + 1;
-            return true;
-        }
-        if (length > kMaxDnsLabelBytes || cursor + 1 + length > data.size() ||
-            name->size() + length + 1 > kMaxDnsNameBytes)
-            return false;
-        if (!name->isEmpty())
-            name->append('.');
-        name->append(data.sliced(cursor + 1, length).toByteArray());
-        cursor += 1 + length;
-    }
-}
-
-void AppendDnsName(QByteArray* packet, const char* dotted) {
-    for (const QByteArray& label : QByteArray(dotted).split('.')) {
-        packet->append(char(label.size()));
-        packet->append(label);
-    }
-    packet->append('\0');
+// A successful answer whose first variable holds a value (no v2c exception).
+const snmp::VarBind* AnsweredVariable(const SnmpResponse& reply) {
+    if (reply.errorStatus != snmp::kNoError || !reply.first)
+        return nullptr;
+    const std::uint8_t tag = reply.first->value.tag;
+    if (tag == snmp::kNoSuchObject || tag == snmp::kNoSuchInstance || tag == snmp::kEndOfMibView)
+        return nullptr;
+    return &*reply.first;
 }
 
 } // namespace
 
 QByteArray BuildSnmpSysDescrRequest(std::int32_t requestId) {
-    const QByteArray varBind =
-        Tlv(kBerSequence,
-            Tlv(kBerOid, QByteArray(reinterpret_cast<const char*>(kSysDescrOid), sizeof kSysDescrOid)) +
-                Tlv(kBerNull, {}));
-    const QByteArray pdu = BerInteger(requestId) + BerInteger(0) + BerInteger(0) + Tlv(kBerSequence, varBind);
-    return Tlv(kBerSequence,
-               BerInteger(0) + Tlv(kBerOctetString, QByteArray(kCommunity)) + Tlv(kSnmpGetRequest, pdu));
+    return SnmpRequest(snmp::PduType::Get, requestId, kSysDescrOid);
+}
+
+QByteArray BuildSnmpGetNextRequest(std::int32_t requestId, const snmp::Oid& oid) {
+    return SnmpRequest(snmp::PduType::GetNext, requestId, oid);
 }
 
 std::optional<SnmpResponse> ParseSnmpResponse(QByteArrayView datagram) {
-    BerReader top(datagram);
-    QByteArrayView message;
-    if (!top.Next(kBerSequence, &message))
-        return std::nullopt;
-    BerReader fields(message);
-    std::int64_t version = -1;
-    QByteArrayView community;
-    QByteArrayView pdu;
-    if (!fields.NextInteger(&version) || (version != 0 && version != 1) ||
-        !fields.Next(kBerOctetString, &community) || !fields.Next(kSnmpGetResponse, &pdu))
+    const std::optional<snmp::Message> message = snmp::DecodeMessage(datagram);
+    if (!message || message->type != snmp::PduType::Response)
         return std::nullopt;
     SnmpResponse response;
-    std::int64_t errorIndex = 0;
-    BerReader pduFields(pdu);
-    QByteArrayView varBinds;
-    if (!pduFields.NextInteger(&response.requestId) || !pduFields.NextInteger(&response.errorStatus) ||
-        !pduFields.NextInteger(&errorIndex) || !pduFields.Next(kBerSequence, &varBinds))
-        return std::nullopt;
-    // The value is a courtesy: a reply without it still shows an agent at that address.
-    BerReader bindings(varBinds);
-    QByteArrayView first;
-    if (bindings.Next(kBerSequence, &first)) {
-        BerReader binding(first);
-        QByteArrayView oid;
-        QByteArrayView value;
-        if (binding.Next(kBerOid, &oid) && binding.Next(kBerOctetString, &value))
-            response.sysDescr = value.toByteArray();
+    response.requestId = message->requestId;
+    response.errorStatus = message->errorStatus;
+    if (!message->varBinds.isEmpty()) {
+        response.first = message->varBinds.constFirst();
+        // The value is a courtesy: a reply without it still shows an agent at that address.
+        if (response.first->oid == kSysDescrOid && response.first->value.tag == snmp::kOctetString)
+            response.sysDescr = response.first->value.content;
     }
     return response;
 }
 
+PrinterEvidence PrinterMibEvidence(const SnmpResponse& reply) {
+    const snmp::VarBind* variable = AnsweredVariable(reply);
+    return variable && snmp::StartsWith(variable->oid, kPrinterMib) ? PrinterEvidence::Printer
+                                                                    : PrinterEvidence::NotPrinter;
+}
+
+PrinterEvidence DeviceTypeEvidence(const SnmpResponse& reply) {
+    const snmp::VarBind* variable = AnsweredVariable(reply);
+    // Past the column (or no answer): the device table holds no printer.
+    if (!variable || !snmp::StartsWith(variable->oid, kHrDeviceTypeColumn) ||
+        variable->oid.size() == kHrDeviceTypeColumn.size())
+        return PrinterEvidence::NotPrinter;
+    return snmp::AsObjectId(variable->value) == kHrDevicePrinter ? PrinterEvidence::Printer
+                                                                 : PrinterEvidence::NextDevice;
+}
+
 QByteArray BuildDnsSdQuery(quint16 id) {
-    QByteArray packet;
-    packet.append(char(id >> 8)).append(char(id & 0xFF));
-    packet.append(QByteArray("\x00\x00" // flags: standard query
-                             "\x00\x01" // one question
-                             "\x00\x00\x00\x00\x00\x00",
-                             10));
-    AppendDnsName(&packet, kDnsSdService);
-    packet.append(QByteArray("\x00\x0C\x00\x01", 4)); // PTR, IN
-    return packet;
+    dns::Message query;
+    query.id = id;
+    query.questions = {{kDnsSdService, dns::kTypePtr, dns::kClassIn}};
+    return dns::EncodeMessage(query);
 }
 
 std::optional<DnsSdResponse> ParseDnsSdResponse(QByteArrayView datagram) {
-    if (datagram.size() < kDnsHeaderBytes)
-        return std::nullopt;
-    const quint16 flags = Read16(datagram, 2);
-    const bool isResponse = flags & 0x8000;
-    const int opcode = (flags >> 11) & 0x0F;
-    const int rcode = flags & 0x0F;
-    if (!isResponse || opcode != 0 || rcode != 0)
+    const std::optional<dns::Message> message = dns::DecodeMessage(datagram);
+    if (!message || !message->IsResponse() || message->Opcode() != 0 || message->ResponseCode() != 0)
         return std::nullopt;
     DnsSdResponse response;
-    response.id = Read16(datagram, 0);
-    const int questions = Read16(datagram, 4);
-    const int records = Read16(datagram, 6) + Read16(datagram, 8) + Read16(datagram, 10);
-    qsizetype pos = kDnsHeaderBytes;
-    QByteArray name;
-    for (int i = 0; i < questions; ++i) {
-        if (!ReadDnsName(datagram, &pos, &name) || pos + 4 > datagram.size())
-            return std::nullopt;
-        pos += 4;
-    }
+    response.id = message->id;
+    QByteArray instance;
     bool answersService = false;
-    for (int i = 0; i < records; ++i) {
-        if (!ReadDnsName(datagram, &pos, &name) || pos + 10 > datagram.size())
-            return std::nullopt;
-        const quint16 type = Read16(datagram, pos);
-        const quint16 recordClass = Read16(datagram, pos + 2) & 0x7FFF; // without the cache-flush bit
-        const quint16 dataLength = Read16(datagram, pos + 8);
-        pos += 10;
-        if (dataLength > datagram.size() - pos)
-            return std::nullopt;
-        if (recordClass == kDnsClassIn) {
-            if (type == kDnsTypePtr && name.compare(kDnsSdService, Qt::CaseInsensitive) == 0)
-                answersService = true;
-            else if (type == kDnsTypeA && dataLength == 4 && !response.address) {
-                const quint32 address = (quint32(Read16(datagram, pos)) << 16) | Read16(datagram, pos + 2);
-                if (address != 0)
-                    response.address = address;
-            }
+    QList<dns::Record> records = message->answers + message->authorities + message->additionals;
+    for (const dns::Record& record : records) {
+        if ((record.recordClass & ~dns::kClassTopBit) != dns::kClassIn)
+            continue;
+        if (record.type == dns::kTypePtr && dns::SameName(record.name, kDnsSdService)) {
+            answersService = true;
+            if (instance.isEmpty())
+                instance = record.target;
+        } else if (record.type == dns::kTypeA && record.ipv4 != 0 && !response.address) {
+            response.address = record.ipv4;
         }
-        pos += dataLength;
     }
     if (!answersService)
         return std::nullopt;
+    for (const dns::Record& record : records) {
+        if (instance.isEmpty() || !dns::SameName(record.name, instance))
+            continue;
+        if (record.type == dns::kTypeSrv && record.port != 0 && !response.port)
+            response.port = record.port;
+        if (record.type != dns::kTypeTxt)
+            continue;
+        for (const QByteArray& text : record.texts) {
+            if (text.size() > 3 && text.first(3).compare("ty=", Qt::CaseInsensitive) == 0 &&
+                response.description.isEmpty())
+                response.description = text.sliced(3);
+        }
+    }
+    // The instance name is the label before the service type.
+    if (response.description.isEmpty() && instance.size() > qsizetype(sizeof kDnsSdService) &&
+        dns::SameName(QByteArrayView(instance).last(sizeof kDnsSdService), QByteArray(".") + kDnsSdService))
+        response.description = instance.first(instance.size() - qsizetype(sizeof kDnsSdService));
+    response.description.truncate(kMaxDescriptionBytes);
     return response;
 }
 
