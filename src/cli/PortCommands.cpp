@@ -23,8 +23,10 @@ QStringList AtList(const char* buffer) {
 }
 
 int PortString(CliContext& context) {
-    context.out << FormatPortString(context.Port(), context.Instruction()).toStdString() << std::endl;
-    return kExitOk;
+    return context.WithPort([&](const tagPORTINFO& port) {
+        context.out << FormatPortString(port, context.Instruction()).toStdString() << std::endl;
+        return kExitOk;
+    });
 }
 
 int UsbList(CliContext& context) {

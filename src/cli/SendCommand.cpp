@@ -14,16 +14,18 @@ void RegisterSendCommand(CLI::App& app, CliContext& context) {
     send->add_option("FILE", *file, "The file to send")->required();
     send->callback([&context, file] {
         context.action = [&context, file] {
-            const FileSendResult result = SendFileToPrinter(QString::fromStdString(*file), context.Port());
-            switch (result.status) {
-            case FileSendStatus::Sent:
-                return kExitOk;
-            case FileSendStatus::FileUnreadable:
-                return context.Fail(kExitBadInput, QStringLiteral("cannot read %1").arg(result.detail));
-            case FileSendStatus::CommunicationFailed:
-                break;
-            }
-            return context.PrinterFailure(result.code, result.detail);
+            return context.WithPort([&](const tagPORTINFO& port) {
+                const FileSendResult result = SendFileToPrinter(QString::fromStdString(*file), port);
+                switch (result.status) {
+                case FileSendStatus::Sent:
+                    return kExitOk;
+                case FileSendStatus::FileUnreadable:
+                    return context.Fail(kExitBadInput, QStringLiteral("cannot read %1").arg(result.detail));
+                case FileSendStatus::CommunicationFailed:
+                    break;
+                }
+                return context.PrinterFailure(result.code, result.detail);
+            });
         };
     });
 }
