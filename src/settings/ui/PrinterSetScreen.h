@@ -81,6 +81,7 @@ public:
     ~CPrinterSetScreen() override;
 
     [[nodiscard]] const PrinterSetBlueprint& Blueprint() const { return m_blueprint; }
+    [[nodiscard]] const std::vector<SettingControl>& Controls() const { return m_controls; }
     [[nodiscard]] CInstructionProtocol& Instruction() const { return *m_instruction; }
     [[nodiscard]] bool IsBusy() const { return m_exchange.IsBusy(); }
 
