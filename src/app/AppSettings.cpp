@@ -65,6 +65,11 @@ InputFileProblem CheckUserSettingsFile() {
     return CheckInputFile(UserSettingsFilePath(), InputFileKind::UserSettings);
 }
 
+bool HasSavedPort() {
+    CProfileFile file(UserSettingsFilePath());
+    return file.Load() && file.HasKey(QStringLiteral("PortInfo"), QStringLiteral("type"));
+}
+
 QString UserSettingsFileWarning(int languageIndex) {
     const InputFileProblem problem = CheckUserSettingsFile();
     if (problem == InputFileProblem::None || problem == InputFileProblem::Missing)

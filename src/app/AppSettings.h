@@ -32,6 +32,8 @@ enum LanguageIndex : int {
 // None when the user settings file can be read, otherwise why not (Missing when there is none).
 // A file that is refused reads as all defaults and is never written over.
 [[nodiscard]] InputFileProblem CheckUserSettingsFile();
+// Whether the user settings file can be read and holds a saved port ([PortInfo] type).
+[[nodiscard]] bool HasSavedPort();
 // What the program tells the operator about a user settings file it cannot use (empty when it can
 // be used or does not exist yet).
 [[nodiscard]] QString UserSettingsFileWarning(int languageIndex);

@@ -15,15 +15,16 @@ int CliContext::WithPort(const std::function<int(const tagPORTINFO&)>& work) con
         const auto port = ParsePortAddress(QString::fromStdString(portAddress)).port;
         return port ? work(*port) : Fail(kExitUsage, QStringLiteral("the port address is not valid"));
     }
+    const QString noPort =
+        QStringLiteral("no printer port: give one with --port ADDRESS (net:HOST:PORT, com:NAME, usb:NAME, "
+                       "usbapi:N, lpt:NAME, driver:QUEUE) or save a port in the program (%1)");
     switch (const InputFileProblem problem = CheckUserSettingsFile()) {
     case InputFileProblem::None:
+        if (!HasSavedPort())
+            return Fail(kExitUsage, noPort.arg(QStringLiteral("%1 holds none").arg(UserSettingsFilePath())));
         break;
     case InputFileProblem::Missing:
-        return Fail(kExitUsage,
-                    QStringLiteral("no printer port: give one with --port ADDRESS (net:HOST:PORT, com:NAME, "
-                                   "usb:NAME, usbapi:N, lpt:NAME, driver:QUEUE) or save a port in the "
-                                   "program (%1 does not exist)")
-                        .arg(UserSettingsFilePath()));
+        return Fail(kExitUsage, noPort.arg(QStringLiteral("%1 does not exist").arg(UserSettingsFilePath())));
     default:
         return Fail(kExitBadInput, InputFileProblemText(problem, UserSettingsFilePath(),
                                                         InputFileKind::UserSettings, LANGUAGE_ENGLISH) +

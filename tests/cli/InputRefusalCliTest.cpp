@@ -243,8 +243,16 @@ TEST(CliPort, NoPortIsEverGuessed) {
         EXPECT_NE(run.err.find("--port ADDRESS"), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("save a port in the program"), std::string::npos);
     }
-    // A user settings file that cannot be read is named, and left alone.
+    // A user settings file without a saved port gives none either.
     QDir().mkpath(QFileInfo(UserSettingsFilePath()).path());
+    WriteLanguage(LANGUAGE_ENGLISH);
+    ASSERT_TRUE(QFileInfo::exists(UserSettingsFilePath()));
+    const CliRun none = RunInProcess({"settings", "read"});
+    EXPECT_EQ(none.status, 64);
+    EXPECT_NE(none.err.find("holds none"), std::string::npos) << none.err;
+
+    // A user settings file that cannot be read is named, and left alone.
+    ASSERT_TRUE(QFile::remove(UserSettingsFilePath()));
     ASSERT_TRUE(QFile::link("/dev/zero", UserSettingsFilePath()));
     const CliRun run = RunInProcess({"settings", "read"});
     EXPECT_EQ(run.status, 65);
