@@ -50,6 +50,17 @@ InputFileData Read(const QString& path, InputFileKind kind, bool keepBytes) {
         data.problem = InputFileProblem::Missing;
         return data;
     }
+    // A device is never opened at all (opening some has effects of its own, a serial line raises
+    // its modem lines); the open file is checked again below, as the path may change meanwhile.
+    struct stat before {};
+    if (::stat(name.constData(), &before) != 0) {
+        data.problem = InputFileProblem::Missing;
+        return data;
+    }
+    if (!S_ISREG(before.st_mode)) {
+        data.problem = InputFileProblem::NotRegular;
+        return data;
+    }
     // O_NONBLOCK: opening a pipe for reading would otherwise wait for a writer forever.
     int fd = -1;
     do {
