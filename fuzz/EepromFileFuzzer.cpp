@@ -39,6 +39,8 @@ void FuzzWn(QByteArrayView data) {
         PrinterNameTexts namesAgain;
         ParseWnEepromFile(file, again, namesAgain);
         FUZZ_CHECK_EQ(Words(image), Words(again));
+        // Every file the program writes is one it accepts again.
+        FUZZ_CHECK(CountWnEepromLines(file).Complete());
         if (NamesAreSeparable(names)) {
             FUZZ_CHECK_EQ(names.printerName, namesAgain.printerName);
             FUZZ_CHECK_EQ(names.printerNameZorv, namesAgain.printerNameZorv);
@@ -52,7 +54,7 @@ void FuzzVkla(QByteArrayView data) {
     image.fill(0x5A5A);
     QByteArray idText;
     ParseVklaEepromFile(data, image, idText);
-    FUZZ_CHECK(idText.size() <= 30 && !idText.contains('\0'));
+    FUZZ_CHECK(idText.size() <= 199 && !idText.contains('\0'));
     for (int a = 0; a < 126; ++a) {
         if (!VklaFileHasAddress(a))
             FUZZ_CHECK(image[std::size_t(a)] == 0x5A5A);
@@ -68,6 +70,7 @@ void FuzzVkla(QByteArrayView data) {
     ParseVklaEepromFile(file, again, idAgain);
     FUZZ_CHECK_EQ(Words(image), Words(again));
     FUZZ_CHECK_EQ(idText, idAgain);
+    FUZZ_CHECK(CountVklaEepromLines(file).Complete());
 }
 
 } // namespace
@@ -81,5 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArrayView bytes = fuzz::InputBytes(data, size);
     FuzzWn(bytes);
     FuzzVkla(bytes);
+    const EepromLineCount wn = CountWnEepromLines(bytes);
+    const EepromLineCount vkla = CountVklaEepromLines(bytes);
+    FUZZ_CHECK(wn.found >= 0 && wn.found <= wn.expected && vkla.found >= 0 && vkla.found <= vkla.expected);
     return 0;
 }

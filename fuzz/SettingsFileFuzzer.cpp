@@ -55,7 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (int index = 0; index <= 4; ++index) {
         SettingsRecord record = MakeSettingsRecord(index);
-        FUZZ_CHECK(LoadSettingsRecord(record, input));
+        // A file that is refused leaves the record as it was; only an accepted one loads.
+        const bool loaded = LoadSettingsRecord(record, input);
+        FUZZ_CHECK(loaded == CheckSettingsFile(input, index).Ok());
+        if (!loaded) {
+            FUZZ_CHECK_EQ(Describe(record), Describe(MakeSettingsRecord(index)));
+            continue;
+        }
         FUZZ_CHECK(InstructionIndexOf(record) == index);
         FUZZ_CHECK(IsValidDpi(std::visit([](const auto& r) { return r.DPI; }, record)));
 

@@ -1,6 +1,7 @@
 #include "app/AppSettings.h"
 
 #include "app/AppPaths.h"
+#include "app/LanguageTexts.h"
 #include "app/NumberText.h"
 #include "app/ProfileFile.h"
 
@@ -20,6 +21,26 @@ constexpr int kPortIntChars = 99;
 
 std::atomic<int> gSystemLanguageOverride{0};
 
+// The numbers of the port keys are used as they are (line settings, indexes, a TCP port): one
+// outside what the field can mean reads as the key's default instead. The program itself writes 0
+// into the line settings of a port of another kind, so 0 reads back as 0.
+struct PortNumberKey {
+    const char* section;
+    const char* key;
+    const char* defaultText;
+    int minimum;
+    int maximum;
+};
+
+constexpr PortNumberKey kBaudKey{"COM", "Bandate", "38400", 0, 4000000};
+constexpr PortNumberKey kDataBitsKey{"COM", "DataSize", "8", 0, 8};
+constexpr PortNumberKey kStopBitsKey{"COM", "StopBit", "0", 0, 2};
+constexpr PortNumberKey kParityKey{"COM", "Parity", "0", 0, 4};
+constexpr PortNumberKey kFlowKey{"COM", "FlowControl", "0", 0, 2};
+// libusb lists a few dozen devices at most; the index travels as index + 1 in texts.
+constexpr PortNumberKey kUsbApiKey{"USBAPI", "ID", "0", 0, 255};
+constexpr PortNumberKey kNetPortKey{"Net", "Port", "9100", 0, 65535};
+
 const QString kMain = QStringLiteral("Main");
 
 } // namespace
@@ -38,6 +59,23 @@ QString SettingsFolder() {
 
 QString UserSettingsFilePath() {
     return SettingsFolder() + QStringLiteral("/Setting.ini");
+}
+
+InputFileProblem CheckUserSettingsFile() {
+    return CheckInputFile(UserSettingsFilePath(), InputFileKind::UserSettings);
+}
+
+bool HasSavedPort() {
+    CProfileFile file(UserSettingsFilePath());
+    return file.Load() && file.HasKey(QStringLiteral("PortInfo"), QStringLiteral("type"));
+}
+
+QString UserSettingsFileWarning(int languageIndex) {
+    const InputFileProblem problem = CheckUserSettingsFile();
+    if (problem == InputFileProblem::None || problem == InputFileProblem::Missing)
+        return {};
+    return InputFileProblemText(problem, UserSettingsFilePath(), InputFileKind::UserSettings, languageIndex) +
+           QLatin1Char('\n') + GetMessageText("UserSettingsIgnored", languageIndex);
 }
 
 int ReadCommMode() {
@@ -107,6 +145,17 @@ void WriteInstruction(int instruction) {
                        QString::number(instruction));
 }
 
+namespace {
+
+int ReadPortNumber(const CProfileFile& file, const PortNumberKey& key) {
+    const int value = file.GetInt(QLatin1String(key.section), QLatin1String(key.key),
+                                  QLatin1String(key.defaultText), kPortIntChars);
+    return value >= key.minimum && value <= key.maximum ? value
+                                                        : ParseLeadingInt(QLatin1String(key.defaultText));
+}
+
+} // namespace
+
 tagPORTINFO& ReadPortInfo(tagPORTINFO& info) {
     CProfileFile file(UserSettingsFilePath());
     file.Load();
@@ -122,16 +171,16 @@ tagPORTINFO& ReadPortInfo(tagPORTINFO& info) {
     if (fileType >= 0 && fileType <= 5)
         info.portType = PortTypeFromFileType(fileType);
     SetPortText(info.comName, readText("COM", "Name", "COM1", 19));
-    info.baudRate = readInt("COM", "Bandate", "38400");
-    info.dataBits = readInt("COM", "DataSize", "8");
-    info.stopBits = readInt("COM", "StopBit", "0");
-    info.parity = readInt("COM", "Parity", "0");
-    info.flowControl = readInt("COM", "FlowControl", "0");
+    info.baudRate = ReadPortNumber(file, kBaudKey);
+    info.dataBits = ReadPortNumber(file, kDataBitsKey);
+    info.stopBits = ReadPortNumber(file, kStopBitsKey);
+    info.parity = ReadPortNumber(file, kParityKey);
+    info.flowControl = ReadPortNumber(file, kFlowKey);
     SetPortText(info.lptName, readText("LPT", "Name", "LPT1", 19));
     SetPortText(info.usbClassName, readText("USBClass", "Name", "KMT-5200A", 259));
-    info.usbApiId = readInt("USBAPI", "ID", "0");
+    info.usbApiId = ReadPortNumber(file, kUsbApiKey);
     SetPortText(info.netAddress, readText("Net", "IP", "192.168.0.200", 259));
-    info.netPort = readInt("Net", "Port", "9100");
+    info.netPort = ReadPortNumber(file, kNetPortKey);
     SetPortText(info.driverName, readText("Dirver", "Name", "KMT-5200A", 259));
     return info;
 }
@@ -170,6 +219,8 @@ void SetPortKeys(CProfileFile& file, const tagPORTINFO& info) {
 void WritePortInfo(tagPORTINFO info) {
     CProfileFile file(UserSettingsFilePath());
     file.Load();
+    if (!file.MayReplace())
+        return;
     if (const int fileType = FileTypeFromPortType(info.portType); fileType >= 0)
         file.SetInt(QStringLiteral("PortInfo"), QStringLiteral("type"), fileType);
     SetPortKeys(file, info);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/InputFile.h"
 #include "port/PortInfo.h"
 #include "port/PortTiming.h"
 
@@ -28,6 +29,15 @@ enum LanguageIndex : int {
 [[nodiscard]] QString SettingsRootFolder();
 [[nodiscard]] QString SettingsFolder();
 [[nodiscard]] QString UserSettingsFilePath();
+
+// None when the user settings file can be read, otherwise why not (Missing when there is none).
+// A file that is refused reads as all defaults and is never written over.
+[[nodiscard]] InputFileProblem CheckUserSettingsFile();
+// Whether the user settings file can be read and holds a saved port ([PortInfo] type).
+[[nodiscard]] bool HasSavedPort();
+// What the program tells the operator about a user settings file it cannot use (empty when it can
+// be used or does not exist yet).
+[[nodiscard]] QString UserSettingsFileWarning(int languageIndex);
 
 // The settings operations. None of them reports an error: a missing file or key reads its
 // default, a failed write leaves the file as it was.

@@ -1,9 +1,8 @@
 #include "app/LanguageTexts.h"
 
 #include "app/AppPaths.h"
+#include "app/InputFile.h"
 #include "app/NumberText.h"
-
-#include <QFile>
 
 #include <tinyxml2.h>
 
@@ -30,11 +29,10 @@ bool IntAttribute(const tinyxml2::XMLElement* element, const char* attribute, in
 }
 
 bool LoadDocument(const QString& path, tinyxml2::XMLDocument& doc) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const InputFileData file = ReadInputFile(path, InputFileKind::LanguageFile);
+    if (!file.Ok())
         return false;
-    const QByteArray data = file.readAll();
-    return doc.Parse(data.constData(), std::size_t(data.size())) == tinyxml2::XML_SUCCESS;
+    return doc.Parse(file.bytes.constData(), std::size_t(file.bytes.size())) == tinyxml2::XML_SUCCESS;
 }
 
 // Each walk starts at the first child of the given name and goes on over every later sibling,
@@ -120,6 +118,27 @@ QString GetMessageText(const char* key, int languageIndex) {
     return GetMessageTextFromFile(LanguageFilePath(languageIndex), key);
 }
 
+QString FormatMessageText(const char* key, int languageIndex, const QStringList& args) {
+    QString text = GetMessageText(key, languageIndex);
+    if (text.isEmpty())
+        return QString::fromLatin1(key) +
+               (args.isEmpty() ? QString() : QStringLiteral(": ") + args.join(u", "));
+    // One pass over the text, so an argument that itself holds "%2" is never filled in again.
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' && i + 1 < text.size() && text[i + 1].isDigit() && text[i + 1] != u'0') {
+            const int n = text[i + 1].digitValue();
+            if (n <= args.size()) {
+                out += args[n - 1];
+                ++i;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
 const char* CommErrorMessageKey(int code) {
     static constexpr std::array<std::pair<int, const char*>, 7> table{{
         {1, "OpenPortError"},
@@ -162,6 +181,21 @@ const QStringList& MessageKeys() {
         QStringLiteral("PictureOpenFail"),
         QStringLiteral("OpenFileFail"),
         QStringLiteral("DriverSetupError"),
+        // Input refused before anything reaches a printer.
+        QStringLiteral("FileOpenFail"),
+        QStringLiteral("FileNotRegular"),
+        QStringLiteral("FileTooLarge"),
+        QStringLiteral("FileReadFail"),
+        QStringLiteral("EepromFileForeign"),
+        QStringLiteral("EepromFileIncomplete"),
+        QStringLiteral("SettingsFileNoSection"),
+        QStringLiteral("SettingsFileNoKey"),
+        QStringLiteral("SettingsFileDamaged"),
+        QStringLiteral("SettingsClamped"),
+        QStringLiteral("SettingClampedLine"),
+        QStringLiteral("SettingOutOfRange"),
+        QStringLiteral("PortCannotRead"),
+        QStringLiteral("UserSettingsIgnored"),
     };
     return keys;
 }

@@ -31,6 +31,9 @@ void ApplyScreenTextsFromFile(const QString& path, const char* element, IScreenT
 // Text of a message key (child of "Message"); empty when anything is missing.
 [[nodiscard]] QString GetMessageText(const char* key, int languageIndex);
 [[nodiscard]] QString GetMessageTextFromFile(const QString& path, const char* key);
+// The text of a message key with its %1, %2 ... filled from args. A key the language file lacks
+// gives the key and the arguments, so a message never comes out empty.
+[[nodiscard]] QString FormatMessageText(const char* key, int languageIndex, const QStringList& args);
 
 // The message keys of the communication error codes; nullptr for a code without a message.
 [[nodiscard]] const char* CommErrorMessageKey(int code);

@@ -3,7 +3,6 @@
 #include "app/AtomicFile.h"
 #include "app/NumberText.h"
 
-#include <QFile>
 #include <QSet>
 
 #include <SimpleIni.h>
@@ -67,16 +66,21 @@ QByteArray FirstSectionsOnly(const QByteArray& data) {
     return kept;
 }
 
-CProfileFile::CProfileFile(QString path) : m_path(std::move(path)), m_impl(std::make_unique<Impl>()) {}
+CProfileFile::CProfileFile(QString path, InputFileKind kind)
+    : m_path(std::move(path)), m_kind(kind), m_impl(std::make_unique<Impl>()) {}
 
 CProfileFile::~CProfileFile() = default;
 
 bool CProfileFile::Load() {
     Clear();
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray data = FirstSectionsOnly(file.readAll());
+    const InputFileData file = ReadInputFile(m_path, m_kind);
+    m_problem = file.problem;
+    return file.Ok() && LoadBytes(file.bytes);
+}
+
+bool CProfileFile::LoadBytes(const QByteArray& bytes) {
+    Clear();
+    const QByteArray data = FirstSectionsOnly(bytes);
     return m_impl->ini.LoadData(data.constData(), std::size_t(data.size())) >= 0;
 }
 
@@ -165,6 +169,8 @@ bool WriteProfileString(const QString& path, const QString& section, const QStri
                         const QString& value) {
     CProfileFile file(path);
     file.Load();
+    if (!file.MayReplace())
+        return false;
     file.SetString(section, key, value);
     return file.Save();
 }

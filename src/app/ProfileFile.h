@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/InputFile.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -15,13 +17,23 @@ namespace quillory {
 // the previous file intact. A repeated section is invisible to reads and is not written back.
 class CProfileFile {
 public:
-    explicit CProfileFile(QString path);
+    // The file is read as an input file of kind (bounded, regular files only).
+    explicit CProfileFile(QString path, InputFileKind kind = InputFileKind::UserSettings);
     ~CProfileFile();
     CProfileFile(const CProfileFile&) = delete;
     CProfileFile& operator=(const CProfileFile&) = delete;
 
-    // Reads the file. Returns false (and holds nothing) when it cannot be opened.
+    // Reads the file. Returns false (and holds nothing) when it cannot be opened or is refused
+    // (LoadProblem says why).
     bool Load();
+    // Takes the text of a file already read.
+    bool LoadBytes(const QByteArray& bytes);
+    [[nodiscard]] InputFileProblem LoadProblem() const { return m_problem; }
+    // Whether a Save may replace the file: it was loaded, or there was none. A file that exists but
+    // was refused is never overwritten with what little this object holds.
+    [[nodiscard]] bool MayReplace() const {
+        return m_problem == InputFileProblem::None || m_problem == InputFileProblem::Missing;
+    }
     // Forgets every section and key.
     void Clear();
     // Writes the file atomically. Returns false when it could not be written.
@@ -45,6 +57,8 @@ public:
 private:
     struct Impl;
     QString m_path;
+    InputFileKind m_kind;
+    InputFileProblem m_problem = InputFileProblem::None;
     std::unique_ptr<Impl> m_impl;
 };
 

@@ -4,16 +4,42 @@
 #include "app/LanguageTexts.h"
 #include "cli/PortAddress.h"
 #include "instruction/Exchange.h"
+#include "port/PortAbilities.h"
 
 #include <ostream>
 
 namespace quillory::cli {
 
-tagPORTINFO CliContext::Port() const {
-    if (portAddress.empty())
-        return ReadPortInfo();
-    // Checked while parsing, so a port is there.
-    return ParsePortAddress(QString::fromStdString(portAddress)).port.value_or(MakePortInfo(0));
+int CliContext::WithPort(const std::function<int(const tagPORTINFO&)>& work) const {
+    if (!portAddress.empty()) {
+        // Checked while parsing, so a port is there.
+        const auto port = ParsePortAddress(QString::fromStdString(portAddress)).port;
+        return port ? work(*port) : Fail(kExitUsage, QStringLiteral("the port address is not valid"));
+    }
+    const QString noPort =
+        QStringLiteral("no printer port: give one with --port ADDRESS (net:HOST:PORT, com:NAME, usb:NAME, "
+                       "usbapi:N, lpt:NAME, driver:QUEUE) or save a port in the program (%1)");
+    switch (const InputFileProblem problem = CheckUserSettingsFile()) {
+    case InputFileProblem::None:
+        if (!HasSavedPort())
+            return Fail(kExitUsage, noPort.arg(QStringLiteral("%1 holds none").arg(UserSettingsFilePath())));
+        break;
+    case InputFileProblem::Missing:
+        return Fail(kExitUsage, noPort.arg(QStringLiteral("%1 does not exist").arg(UserSettingsFilePath())));
+    default:
+        return Fail(kExitBadInput, InputFileProblemText(problem, UserSettingsFilePath(),
+                                                        InputFileKind::UserSettings, LANGUAGE_ENGLISH) +
+                                       QStringLiteral(" Give the port with --port ADDRESS."));
+    }
+    return work(ReadPortInfo());
+}
+
+int CliContext::WithReadingPort(const std::function<int(const tagPORTINFO&)>& work) const {
+    return WithPort([&](const tagPORTINFO& port) {
+        if (!PortCanRead(port))
+            return Fail(kExitUsage, PortCannotReadText(port, LANGUAGE_ENGLISH));
+        return work(port);
+    });
 }
 
 PortTiming CliContext::Timing() const {

@@ -14,7 +14,8 @@ namespace quillory::cli {
 
 // Exit statuses of quillory-cli.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitUsage = 64;       // the command line is wrong
+inline constexpr int kExitUsage = 64;       // the command line is wrong (also: no port given, or a
+                                            // port that only sends for a command that reads)
 inline constexpr int kExitBadInput = 65;    // an input file cannot be read or is not valid
 inline constexpr int kExitPrinterBase = 10; // plus the communication error code (11 open failed, ...)
 
@@ -22,8 +23,14 @@ inline constexpr int kExitPrinterBase = 10; // plus the communication error code
 struct CliContext {
     CliContext(std::ostream& out, std::ostream& err) : out(out), err(err) {}
 
-    // The port of --port, or the one saved in the user settings file.
-    [[nodiscard]] tagPORTINFO Port() const;
+    // Runs work with the port of --port, or the one saved in the user settings file. Without
+    // --port there must be a saved user settings file that can be read: otherwise this says how to
+    // give a port (64) or why the file cannot be used (65) and runs nothing. The command line never
+    // falls back to a port nobody chose.
+    [[nodiscard]] int WithPort(const std::function<int(const tagPORTINFO&)>& work) const;
+    // The same for work that needs the printer's reply: a port that can only send (parallel, a
+    // printer queue) is refused with 64 before anything is sent.
+    [[nodiscard]] int WithReadingPort(const std::function<int(const tagPORTINFO&)>& work) const;
     // The command-language index of --lang, or the one saved in the user settings file.
     [[nodiscard]] int Instruction() const;
 

@@ -1,12 +1,16 @@
 // settings ..., eeprom ... and tool ...: the operations of the command language's instruction object.
 #include "cli/CommandGroups.h"
 
-#include "app/ProfileFile.h"
+#include "app/AppSettings.h"
+#include "eeprom/EepromFileCheck.h"
 #include "instruction/InstructionProtocol.h"
+#include "settings/SettingsClock.h"
+#include "settings/SettingsRanges.h"
 #include "tools/Maintenance.h"
 
 #include <CLI/CLI.hpp>
 
+#include <QDateTime>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -57,12 +61,6 @@ void PrintRecord(std::ostream& out, const SettingsRecord& record, bool json) {
     out << text.toStdString() << "}\n";
 }
 
-// A settings file must at least hold the section the settings are kept in.
-bool IsSettingsFile(const QString& path) {
-    CProfileFile file(path);
-    return file.Load() && file.HasSection(QStringLiteral("First"));
-}
-
 QString Path(const std::string& file) {
     return QString::fromStdString(file);
 }
@@ -80,6 +78,26 @@ CLI::App* AddCommand(CLI::App& parent, CliContext& context, const char* name, co
     return command;
 }
 
+// Loads a settings file into the object after checking it and every value it holds: a refused
+// file names itself and what is wrong (exit 65), and nothing goes to the printer.
+int LoadSettingsForApply(CliContext& c, CInstructionProtocol& object, const QString& path) {
+    const int index = object.InstructionIndex();
+    const SettingsFileVerdict verdict = CheckSettingsFile(path, index);
+    if (!verdict.Ok())
+        return c.Fail(kExitBadInput, SettingsFileVerdictText(verdict, path, index, LANGUAGE_ENGLISH));
+    if (!object.LoadSettingsFile(path))
+        return c.Fail(kExitBadInput, QStringLiteral("%1 is not a readable settings file").arg(path));
+    const std::vector<SettingViolation> violations = FindRangeViolations(object.GetSettingsRecord());
+    if (!violations.empty()) {
+        QStringList lines;
+        for (const SettingViolation& v : violations)
+            lines << ViolationText(v, path, LANGUAGE_ENGLISH);
+        return c.Fail(kExitBadInput, lines.join(QStringLiteral("\nquillory-cli: ")) +
+                                         QStringLiteral("\nquillory-cli: nothing was sent"));
+    }
+    return kExitOk;
+}
+
 void RegisterSettings(CLI::App& app, CliContext& context) {
     CLI::App* settings = app.add_subcommand("settings", "Print settings of the printer");
     settings->require_subcommand(1);
@@ -87,37 +105,82 @@ void RegisterSettings(CLI::App& app, CliContext& context) {
     auto json = std::make_shared<bool>(false);
     AddCommand(*settings, context, "read", "Read the print settings from the printer and print them",
                [json](CliContext& c, CInstructionProtocol& object) {
-                   if (const int code = object.ReadSettings(c.Port()))
-                       return c.PrinterFailure(code, {});
-                   PrintRecord(c.out, object.GetSettingsRecord(), *json);
-                   return kExitOk;
+                   return c.WithReadingPort([&](const tagPORTINFO& port) {
+                       if (const int code = object.ReadSettings(port))
+                           return c.PrinterFailure(code, {});
+                       PrintRecord(c.out, object.GetSettingsRecord(), *json);
+                       return kExitOk;
+                   });
                })
         ->add_flag("--json", *json, "Print one JSON object with the record's fields");
 
-    auto file = std::make_shared<std::string>();
-    AddCommand(*settings, context, "apply", "Load a settings file and apply it to the printer",
-               [file](CliContext& c, CInstructionProtocol& object) {
-                   if (!IsSettingsFile(Path(*file)) || !object.LoadSettingsFile(Path(*file)))
-                       return c.Fail(kExitBadInput,
-                                     QStringLiteral("%1 is not a readable settings file").arg(Path(*file)));
-                   if (const int code = object.ApplySettings(c.Port()))
-                       return c.PrinterFailure(code, {});
-                   return kExitOk;
-               })
-        ->add_option("FILE", *file, "The settings file (*.VKLZSET ...)")
-        ->required();
+    struct ApplyOptions {
+        std::string file;
+        std::string clock;
+    };
+    auto apply = std::make_shared<ApplyOptions>();
+    CLI::App* applyCommand = AddCommand(
+        *settings, context, "apply", "Load a settings file and apply it to the printer",
+        [apply](CliContext& c, CInstructionProtocol& object) {
+            const QString path = Path(apply->file);
+            std::optional<QDateTime> clock;
+            if (!apply->clock.empty()) {
+                clock = ParseClockOption(QString::fromStdString(apply->clock));
+                if (!clock)
+                    return c.Fail(kExitUsage,
+                                  QStringLiteral("--clock takes \"YYYY-MM-DD HH:MM:SS\", not \"%1\"")
+                                      .arg(QString::fromStdString(apply->clock)));
+                if (!HasClock(object.InstructionIndex()))
+                    return c.Fail(kExitUsage, QStringLiteral("%1 printers have no clock to set")
+                                                  .arg(InstructionName(object.InstructionIndex())));
+            }
+            if (const int status = LoadSettingsForApply(c, object, path))
+                return status;
+            // The clock goes out with the time it is set to, as the settings screen sends it.
+            SettingsRecord record = object.GetSettingsRecord();
+            if (clock)
+                SetClockTo(record, *clock);
+            else
+                FillClockText(record, QDateTime::currentDateTime());
+            object.SetSettingsRecord(record);
+            return c.WithPort([&](const tagPORTINFO& port) {
+                if (const int code = object.ApplySettings(port))
+                    return c.PrinterFailure(code, {});
+                return kExitOk;
+            });
+        });
+    applyCommand->add_option("FILE", apply->file, "The settings file (*.VKLZSET ...)")->required();
+    applyCommand->add_option(
+        "--clock", apply->clock,
+        "Set the printer's clock (VKLZ, VKLE) to this local time, \"YYYY-MM-DD HH:MM:SS\" "
+        "(default with SetClock=1 in the file: the current time)");
 
     auto out = std::make_shared<std::string>();
     AddCommand(*settings, context, "save", "Read the print settings from the printer and save them to a file",
                [out](CliContext& c, CInstructionProtocol& object) {
-                   if (const int code = object.ReadSettings(c.Port()))
-                       return c.PrinterFailure(code, {});
-                   if (!object.SaveSettingsFile(Path(*out)))
-                       return c.PrinterFailure(5, Path(*out));
-                   return kExitOk;
+                   return c.WithReadingPort([&](const tagPORTINFO& port) {
+                       if (const int code = object.ReadSettings(port))
+                           return c.PrinterFailure(code, {});
+                       if (!object.SaveSettingsFile(Path(*out)))
+                           return c.PrinterFailure(5, Path(*out));
+                       return kExitOk;
+                   });
                })
         ->add_option("FILE", *out, "The settings file to write")
         ->required();
+}
+
+// Loads an EEPROM file for writing; a file that is not a whole EEPROM file of the language is
+// refused (exit 65) before the printer is opened.
+int LoadEepromForWrite(CliContext& c, CInstructionProtocol& object, const QString& path) {
+    const int index = object.InstructionIndex();
+    const EepromFileVerdict verdict = ReadEepromFile(path, index);
+    if (!verdict.Ok())
+        return c.Fail(kExitBadInput, EepromFileVerdictText(verdict, path, index, LANGUAGE_ENGLISH) +
+                                         QStringLiteral(" Nothing was sent."));
+    if (!object.LoadEepromFile(path))
+        return c.Fail(kExitBadInput, QStringLiteral("cannot read %1").arg(path));
+    return kExitOk;
 }
 
 void RegisterEeprom(CLI::App& app, CliContext& context) {
@@ -128,11 +191,13 @@ void RegisterEeprom(CLI::App& app, CliContext& context) {
     AddCommand(*eeprom, context, "backup",
                "Read the whole EEPROM into a file (also refreshes the automatic backup)",
                [out](CliContext& c, CInstructionProtocol& object) {
-                   if (const int code = object.BackupEeprom(c.Port()))
-                       return c.PrinterFailure(code, code == 5 ? object.BackupFilePath() : QString());
-                   if (!object.SaveEepromFile(Path(*out)))
-                       return c.PrinterFailure(5, Path(*out));
-                   return kExitOk;
+                   return c.WithReadingPort([&](const tagPORTINFO& port) {
+                       if (const int code = object.BackupEeprom(port))
+                           return c.PrinterFailure(code, code == 5 ? object.BackupFilePath() : QString());
+                       if (!object.SaveEepromFile(Path(*out)))
+                           return c.PrinterFailure(5, Path(*out));
+                       return kExitOk;
+                   });
                })
         ->add_option("FILE", *out, "The EEPROM file to write (*.eep)")
         ->required();
@@ -140,11 +205,13 @@ void RegisterEeprom(CLI::App& app, CliContext& context) {
     auto in = std::make_shared<std::string>();
     AddCommand(*eeprom, context, "write", "Write an EEPROM file's parameters to the printer",
                [in](CliContext& c, CInstructionProtocol& object) {
-                   if (!QFileInfo(Path(*in)).isFile() || !object.LoadEepromFile(Path(*in)))
-                       return c.Fail(kExitBadInput, QStringLiteral("cannot read %1").arg(Path(*in)));
-                   if (const int code = object.WriteEeprom(c.Port()))
-                       return c.PrinterFailure(code, {});
-                   return kExitOk;
+                   if (const int status = LoadEepromForWrite(c, object, Path(*in)))
+                       return status;
+                   return c.WithPort([&](const tagPORTINFO& port) {
+                       if (const int code = object.WriteEeprom(port))
+                           return c.PrinterFailure(code, {});
+                       return kExitOk;
+                   });
                })
         ->add_option("FILE", *in, "The EEPROM file (*.eep)")
         ->required();
@@ -153,12 +220,16 @@ void RegisterEeprom(CLI::App& app, CliContext& context) {
                "Write the automatic backup of the last EEPROM read back to the printer",
                [](CliContext& c, CInstructionProtocol& object) {
                    const QString backup = object.BackupFilePath();
-                   if (backup.isEmpty() || !QFileInfo(backup).isFile() || !object.LoadEepromFile(backup))
+                   if (backup.isEmpty() || !QFileInfo::exists(backup))
                        return c.Fail(kExitBadInput,
                                      QStringLiteral("there is no backup to restore (%1)").arg(backup));
-                   if (const int code = object.WriteEeprom(c.Port()))
-                       return c.PrinterFailure(code, {});
-                   return kExitOk;
+                   if (const int status = LoadEepromForWrite(c, object, backup))
+                       return status;
+                   return c.WithPort([&](const tagPORTINFO& port) {
+                       if (const int code = object.WriteEeprom(port))
+                           return c.PrinterFailure(code, {});
+                       return kExitOk;
+                   });
                });
 }
 
@@ -173,12 +244,17 @@ void RegisterTools(CLI::App& app, CliContext& context) {
     tool->require_subcommand(1);
     for (const MaintenanceRow& row : MaintenanceTable()) {
         const char* name = kToolNames[std::size_t(row.operation)];
-        AddCommand(*tool, context, name, name,
-                   [operation = row.run](CliContext& c, CInstructionProtocol& object) {
-                       if (const int code = (object.*operation)(c.Port()))
-                           return c.PrinterFailure(code, {});
-                       return kExitOk;
-                   });
+        AddCommand(
+            *tool, context, name, name,
+            [operation = row.run, index = int(row.operation)](CliContext& c, CInstructionProtocol& object) {
+                const auto run = [&](const tagPORTINFO& port) {
+                    if (const int code = (object.*operation)(port))
+                        return c.PrinterFailure(code, {});
+                    return kExitOk;
+                };
+                return MaintenanceNeedsReply(index, object.InstructionIndex()) ? c.WithReadingPort(run)
+                                                                               : c.WithPort(run);
+            });
     }
 }
 

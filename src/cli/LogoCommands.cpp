@@ -1,39 +1,34 @@
 // logo convert, logo download: the display logo of the logo page, on the command line.
 #include "cli/CommandGroups.h"
 
+#include "app/AppSettings.h"
 #include "app/AtomicFile.h"
+#include "app/InputFile.h"
 #include "port/Communication.h"
 #include "tools/LogoBitmap.h"
 #include "tools/imaging/LogoImport.h"
 
 #include <CLI/CLI.hpp>
 
-#include <QFile>
-#include <QFileInfo>
-
 #include <ostream>
 
 namespace quillory::cli {
 namespace {
 
-// Neither logo files nor pictures meant for a 128 x 32 logo come anywhere near this.
-constexpr qint64 kMaxInputBytes = 64LL * 1024 * 1024;
-
-// A .logo file as saved by the logo page, or any picture the conversion reads.
+// A .logo file as saved by the logo page, or any picture the conversion reads; each kind of file
+// within its own bound.
 bool ReadLogo(const QString& path, CLogoBitmap& bitmap, QString& error) {
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-        error = QStringLiteral("cannot read %1").arg(path);
+    const InputFileKind kind = path.endsWith(QStringLiteral(".logo"), Qt::CaseInsensitive)
+                                   ? InputFileKind::LogoFile
+                                   : InputFileKind::Picture;
+    const InputFileData file = ReadInputFile(path, kind);
+    if (!file.Ok()) {
+        error = InputFileProblemText(file.problem, path, kind, LANGUAGE_ENGLISH);
         return false;
     }
-    if (file.size() > kMaxInputBytes) {
-        error = QStringLiteral("%1 is too large for a logo").arg(path);
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (ParseLogoStream(bytes, bitmap) || PictureToLogo(bytes, bitmap))
+    if (ParseLogoStream(file.bytes, bitmap) || PictureToLogo(file.bytes, bitmap))
         return true;
-    error = QStringLiteral("%1 is neither a logo file nor a picture that can be read").arg(path);
+    error = QStringLiteral("%1 is neither a logo file nor a complete picture that can be read").arg(path);
     return false;
 }
 
@@ -53,9 +48,11 @@ int Download(CliContext& context, const QString& path) {
     QString error;
     if (!ReadLogo(path, bitmap, error))
         return context.Fail(kExitBadInput, error);
-    if (const int code = DownloadLogo(context.Port(), bitmap); code != 0)
-        return context.PrinterFailure(code, {});
-    return kExitOk;
+    return context.WithPort([&](const tagPORTINFO& port) {
+        if (const int code = DownloadLogo(port, bitmap); code != 0)
+            return context.PrinterFailure(code, {});
+        return kExitOk;
+    });
 }
 
 } // namespace

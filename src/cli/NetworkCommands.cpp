@@ -173,11 +173,13 @@ QString ProblemText(NetworkConfigProblem problem) {
 }
 
 int Send(CliContext& context, const std::vector<QByteArray>& frames) {
-    if (const int code = SendNetworkFrames(context.Port(), frames); code != 0)
-        return context.PrinterFailure(code, {});
-    context.out << "The network settings were sent. They take effect after the printer restarts."
-                << std::endl;
-    return kExitOk;
+    return context.WithPort([&](const tagPORTINFO& port) {
+        if (const int code = SendNetworkFrames(port, frames); code != 0)
+            return context.PrinterFailure(code, {});
+        context.out << "The network settings were sent. They take effect after the printer restarts."
+                    << std::endl;
+        return kExitOk;
+    });
 }
 
 int Apply(CliContext& context, const ApplyOptions& options) {

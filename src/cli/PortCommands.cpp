@@ -33,12 +33,14 @@ void PrintJson(std::ostream& out, const QJsonDocument& document) {
 }
 
 int PortString(CliContext& context, bool json) {
-    const QString text = FormatPortString(context.Port(), context.Instruction());
-    if (json)
-        PrintJson(context.out, QJsonDocument(QJsonObject{{QStringLiteral("portString"), text}}));
-    else
-        context.out << text.toStdString() << std::endl;
-    return kExitOk;
+    return context.WithPort([&](const tagPORTINFO& port) {
+        const QString text = FormatPortString(port, context.Instruction());
+        if (json)
+            PrintJson(context.out, QJsonDocument(QJsonObject{{QStringLiteral("portString"), text}}));
+        else
+            context.out << text.toStdString() << std::endl;
+        return kExitOk;
+    });
 }
 
 int UsbList(CliContext& context, bool json) {

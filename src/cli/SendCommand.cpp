@@ -58,25 +58,28 @@ void RegisterSendCommand(CLI::App& app, CliContext& context) {
     send->add_option("FILE", *file, "The file to send")->required();
     send->callback([&context, file] {
         context.action = [&context, file] {
-            FileSendResult result;
-            {
-                auto progress = std::make_shared<SendProgress>(context.err);
-                FileSendOptions options;
-                options.progress = [progress](qint64 sent, qint64 total) { (*progress)(sent, total); };
-                result = SendFileToPrinter(QString::fromStdString(*file), context.Port(), options);
-            }
-            switch (result.status) {
-            case FileSendStatus::Sent:
-                return kExitOk;
-            case FileSendStatus::FileUnreadable:
-                return context.Fail(kExitBadInput, QStringLiteral("cannot read %1").arg(result.detail));
-            case FileSendStatus::Cancelled:
-                return context.Fail(kExitPrinterBase + COMM_FAILED,
-                                    QStringLiteral("the send was stopped after %1 bytes").arg(result.sent));
-            case FileSendStatus::CommunicationFailed:
-                break;
-            }
-            return context.PrinterFailure(result.code, result.detail);
+            return context.WithPort([&](const tagPORTINFO& port) {
+                FileSendResult result;
+                {
+                    auto progress = std::make_shared<SendProgress>(context.err);
+                    FileSendOptions options;
+                    options.progress = [progress](qint64 sent, qint64 total) { (*progress)(sent, total); };
+                    result = SendFileToPrinter(QString::fromStdString(*file), port, options);
+                }
+                switch (result.status) {
+                case FileSendStatus::Sent:
+                    return kExitOk;
+                case FileSendStatus::FileUnreadable:
+                    return context.Fail(kExitBadInput, QStringLiteral("cannot read %1").arg(result.detail));
+                case FileSendStatus::Cancelled:
+                    return context.Fail(
+                        kExitPrinterBase + COMM_FAILED,
+                        QStringLiteral("the send was stopped after %1 bytes").arg(result.sent));
+                case FileSendStatus::CommunicationFailed:
+                    break;
+                }
+                return context.PrinterFailure(result.code, result.detail);
+            });
         };
     });
 }

@@ -2,6 +2,8 @@
 
 #include "app/NumberText.h"
 
+#include <optional>
+
 namespace quillory {
 namespace {
 
@@ -37,6 +39,81 @@ std::uint16_t HexField(QByteArrayView line, qsizetype position) {
         return 0;
     return std::uint16_t(
         ParseLeadingHex(line.sliced(position, std::min<qsizetype>(4, line.size() - position))));
+}
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The number the digits hexadecimal digits at position stand for, or -1 when they are not all
+// hexadecimal digits.
+int HexNumber(QByteArrayView text, qsizetype position, int digits) {
+    if (text.size() < position + digits)
+        return -1;
+    int value = 0;
+    for (int i = 0; i < digits; ++i) {
+        const int digit = HexDigit(text[position + i]);
+        if (digit < 0)
+            return -1;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+// A line as the reader gives it, without its CR LF or LF; nothing when it has no line end.
+std::optional<QByteArrayView> Body(QByteArrayView line) {
+    if (!line.endsWith('\n'))
+        return std::nullopt;
+    line.chop(1);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return line;
+}
+
+// "~WN00@eep,w,aa,wwww" for address.
+bool IsWnWordLine(QByteArrayView line, int address) {
+    static const QByteArrayView prefix("~WN00@eep,w,");
+    const auto body = Body(line);
+    return body && body->size() == prefix.size() + 7 && body->startsWith(prefix) &&
+           HexNumber(*body, prefix.size(), 2) == address && (*body)[prefix.size() + 2] == ',' &&
+           HexNumber(*body, prefix.size() + 3, 4) >= 0;
+}
+
+// STX "KE" aa wwww for address.
+bool IsVklaWordLine(QByteArrayView line, int address) {
+    const auto body = Body(line);
+    return body && body->size() == 9 && body->startsWith("\x02KE") && HexNumber(*body, 3, 2) == address &&
+           HexNumber(*body, 5, 4) >= 0;
+}
+
+const QByteArray kVklaIdPrefix("\x1bsBE\x92\x99\x1dIC");
+constexpr int kVklaIdTextBytes = 199;
+
+// The ID text of the ID line that starts rest: everything up to the zero byte that ends it (the
+// text may hold any other byte, a line feed too), and whether the line is whole.
+struct VklaIdLine {
+    QByteArray text;
+    bool whole = false;
+};
+VklaIdLine ReadVklaIdLine(QByteArrayView rest) {
+    VklaIdLine line;
+    if (!rest.startsWith(kVklaIdPrefix))
+        return line;
+    const QByteArrayView after = rest.sliced(kVklaIdPrefix.size());
+    const qsizetype zero = after.first(std::min<qsizetype>(after.size(), kVklaIdTextBytes + 1)).indexOf('\0');
+    if (zero < 0) {
+        line.text = after.first(std::min<qsizetype>(after.size(), kVklaIdTextBytes)).toByteArray();
+        return line;
+    }
+    line.text = after.first(zero).toByteArray();
+    line.whole = after.sliced(zero).startsWith(QByteArrayView("\0\r\n", 3));
+    return line;
 }
 
 QByteArray UpToZero(QByteArrayView bytes, int maxBytes) {
@@ -128,8 +205,28 @@ void ParseVklaEepromFile(QByteArrayView data, VklaImage& image, QByteArray& idTe
         if (VklaFileHasAddress(a))
             image[std::size_t(a)] = HexField(reader.Next(29), 5);
     }
-    const QByteArrayView line = reader.Next(39);
-    idText = line.size() > 9 ? UpToZero(line.sliced(9), 30) : QByteArray();
+    idText = ReadVklaIdLine(reader.Rest()).text;
+}
+
+EepromLineCount CountWnEepromLines(QByteArrayView data) {
+    EepromLineCount count{0, 256};
+    LineReader reader(data);
+    for (int a = 0; a < 256; ++a)
+        count.found += IsWnWordLine(reader.Next(29), a) ? 1 : 0;
+    return count;
+}
+
+EepromLineCount CountVklaEepromLines(QByteArrayView data) {
+    EepromLineCount count{0, 1};
+    LineReader reader(data);
+    for (int a = 0; a < 126; ++a) {
+        if (!VklaFileHasAddress(a))
+            continue;
+        ++count.expected;
+        count.found += IsVklaWordLine(reader.Next(29), a) ? 1 : 0;
+    }
+    count.found += ReadVklaIdLine(reader.Rest()).whole ? 1 : 0;
+    return count;
 }
 
 } // namespace quillory

@@ -30,9 +30,22 @@ void ParseWnEepromFile(QByteArrayView data, WnImage& image, PrinterNameTexts& na
 
 // VKLA layout: 118 word lines (no lines for 0A-0D, 3E, 3F, 76, 77), the ID-text line, the end command.
 [[nodiscard]] QByteArray BuildVklaEepromFile(const VklaImage& image, const QByteArray& idText);
-// Reads the listed words back (the skipped addresses keep theirs) and the ID text, of which at most
-// 30 bytes come back.
+// Reads the listed words back (the skipped addresses keep theirs) and the whole ID text (at most
+// 199 bytes, up to the zero byte that ends it), so a file written by the program loads back
+// unchanged.
 void ParseVklaEepromFile(QByteArrayView data, VklaImage& image, QByteArray& idText);
+
+// How many of its layout's lines a file holds where the loader takes them: the k-th line must be
+// the write line of the k-th address of the layout (hexadecimal digits in either case, ended by
+// CR LF or LF); VKLA also counts its ID line. A file the program wrote holds all of them, and only
+// such a file may be loaded: a missing line would otherwise load as 0 and go to the printer.
+struct EepromLineCount {
+    int found = 0;
+    int expected = 0;
+    [[nodiscard]] bool Complete() const { return expected > 0 && found == expected; }
+};
+[[nodiscard]] EepromLineCount CountWnEepromLines(QByteArrayView data);
+[[nodiscard]] EepromLineCount CountVklaEepromLines(QByteArrayView data);
 
 // True for the VKLA addresses that have a line in the file.
 [[nodiscard]] bool VklaFileHasAddress(int address);

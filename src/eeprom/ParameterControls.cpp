@@ -1,6 +1,7 @@
 #include "eeprom/ParameterControls.h"
 
 #include "eeprom/ParameterTables.h"
+#include "instruction/Commands.h"
 
 #include <algorithm>
 #include <array>
@@ -101,9 +102,11 @@ constexpr std::array<EepromControlRow, 30> MakeShared(Shared language) {
             rows[i].id = kSharedRows[i].vkltId;
     }
     if (language == Shared::Vklt) {
-        // VKLT keeps its print position adjustments in whole words of their own.
+        // VKLT keeps its print position adjustments in whole words of their own, and its tear-off
+        // adjustment signed as its print-settings read takes it.
         rows[9].minimum = -120;
         rows[9].maximum = 120;
+        rows[9].conversion = EepromConversion::OffsetByte;
         rows[10].maximum = 9999;
         rows[10].tip = true;
         rows[11].maximum = 9999;
@@ -300,6 +303,8 @@ int EepromValueOfPosition(EepromConversion conversion, int position) {
         return position == 0 ? 0 : position + 1;
     case Conv::PlusSeven:
         return position + 7;
+    case Conv::OffsetByte:
+        return int(SignedByteOffsetField(position));
     case Conv::None:
         break;
     }
@@ -314,6 +319,8 @@ int EepromPositionOfValue(EepromConversion conversion, int value) {
         return value == 0 ? 0 : value - 1;
     case Conv::PlusSeven:
         return value - 7;
+    case Conv::OffsetByte:
+        return SignedByteOffset(unsigned(value));
     case Conv::None:
         break;
     }

@@ -24,6 +24,9 @@ enum class EepromConversion : std::uint8_t {
     PlusOne,    // value = position + 1 (VKLA baud rate)
     VklaParity, // position 0 is 0, position p above 0 is p + 1
     PlusSeven,  // value = position + 7 (VKLE character data length)
+    // Number fields: a signed one-byte adjustment kept as the print-settings read takes it, a
+    // negative value as 128 minus it (VKLT tear-off), so both screens show the same number.
+    OffsetByte,
 };
 
 // Lists whose entries are fixed numbers the page fills itself; the others come from the
@@ -58,8 +61,9 @@ inline constexpr int kVklaIdTextChars = 10;
 
 [[nodiscard]] std::span<const char* const> EepromFixedListTexts(EepromFixedList list);
 
-// The stored value of a list position and the position of a stored value (which may lie outside
-// the list: the caller shows no selection then).
+// The stored value of a list position (or of the number a field shows) and the position (or the
+// number shown) of a stored value, which may lie outside the list: the caller shows no selection
+// then.
 [[nodiscard]] int EepromValueOfPosition(EepromConversion conversion, int position);
 [[nodiscard]] int EepromPositionOfValue(EepromConversion conversion, int value);
 

@@ -1,5 +1,7 @@
 #include "eeprom/ParameterTables.h"
 
+#include "settings/SettingsScreenRules.h"
+
 #include <array>
 
 namespace quillory {
@@ -192,7 +194,8 @@ std::vector<int> DecodeParameters(int instructionIndex, std::span<const std::uin
                 continue;
             }
             const unsigned v = DecodeMask(word(p.address), p.mask);
-            values.push_back(p.signedWord && v >= 0x8000 ? int(v) - 0x10000 : int(v));
+            // Signed words read as the print-settings screen shows the same words.
+            values.push_back(p.signedWord ? VklaOffsetShown(int(v)) : int(v));
         }
         return values;
     }

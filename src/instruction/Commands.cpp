@@ -185,4 +185,8 @@ int SignedByteOffset(unsigned value) {
     return value > 127 ? 128 - int(value) : int(value);
 }
 
+unsigned SignedByteOffsetField(int value) {
+    return unsigned(value < 0 ? 128 - value : value);
+}
+
 } // namespace quillory

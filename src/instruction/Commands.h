@@ -60,5 +60,7 @@ namespace quillory {
 [[nodiscard]] int DarknessPosition(unsigned value);
 // One-byte offsets stored as "128 minus value" above 127.
 [[nodiscard]] int SignedByteOffset(unsigned value);
+// The byte SignedByteOffset reads value from: a negative value is stored as 128 minus it.
+[[nodiscard]] unsigned SignedByteOffsetField(int value);
 
 } // namespace quillory

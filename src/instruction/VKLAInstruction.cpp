@@ -1,16 +1,14 @@
 #include "instruction/VKLAInstruction.h"
 
 #include "app/AtomicFile.h"
+#include "eeprom/EepromFileCheck.h"
 #include "eeprom/ParameterTables.h"
 #include "instruction/Commands.h"
-
-#include <QFile>
 
 namespace quillory {
 namespace {
 
 constexpr std::optional<Timeouts> kApplyTimeouts = Timeouts{10, 10};
-constexpr qint64 kMaxEepromFileBytes = 1 << 20;
 
 // VKLA drains with one read, and a second only when the first brought nothing.
 void DrainOnce(CExchange& x) {
@@ -235,12 +233,13 @@ int CVKLAInstruction::SaveEepromFile(const QString& path) {
 }
 
 int CVKLAInstruction::LoadEepromFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a whole file of this layout loads: a missing line would go to the printer as 0.
+    const EepromFileVerdict file = ReadEepromFile(path, 3);
+    if (!file.Ok())
         return 0;
     VklaImage image = m_image;
     QByteArray idText;
-    ParseVklaEepromFile(file.read(kMaxEepromFileBytes), image, idText);
+    ParseVklaEepromFile(file.bytes, image, idText);
     m_image = image;
     m_idText = idText;
     m_parameters = DecodeParameters(3, m_image);

@@ -1,5 +1,6 @@
 #include "instruction/WnInstruction.h"
 
+#include "eeprom/EepromFileCheck.h"
 #include "eeprom/ParameterTables.h"
 #include "instruction/Commands.h"
 
@@ -7,7 +8,6 @@
 #include "app/NumberText.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 
 namespace quillory {
 namespace {
@@ -16,8 +16,6 @@ constexpr int kReplyBytes = 6; // four hex digits and CR LF per word
 constexpr int kDumpBytes = 256 * kReplyBytes;
 constexpr int kCollectionBuffer = 2048;
 constexpr int kMaxCollectionReads = 256;
-// EEPROM files are a few kilobytes; anything far larger is not one.
-constexpr qint64 kMaxEepromFileBytes = 1 << 20;
 
 } // namespace
 
@@ -155,12 +153,12 @@ int CWnInstruction::SaveEepromFile(const QString& path) {
 }
 
 int CWnInstruction::LoadEepromFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a whole file of this layout loads: a missing line would go to the printer as 0.
+    const EepromFileVerdict file = ReadEepromFile(path, m_index);
+    if (!file.Ok())
         return 0;
-    const QByteArray data = file.read(kMaxEepromFileBytes);
     WnImage image = m_image;
-    ParseWnEepromFile(data, image, m_names);
+    ParseWnEepromFile(file.bytes, image, m_names);
     m_image = image;
     m_parameters = DecodeParameters(m_index, m_image);
     return 1;

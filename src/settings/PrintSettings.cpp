@@ -1,8 +1,10 @@
 #include "settings/PrintSettings.h"
 
+#include "app/LanguageTexts.h"
 #include "app/ProfileFile.h"
+#include "port/PortInfo.h"
 
-#include <QFileInfo>
+#include <algorithm>
 
 namespace quillory {
 namespace {
@@ -228,10 +230,61 @@ bool Save(const R& record, const QString& path) {
     return file.Save();
 }
 
+// The keys a language's loader reads: its file keys, and "Unit" for the languages that read it.
+template <typename R>
+std::vector<const char*> ReadKeys() {
+    std::vector<const char*> keys;
+    for (const char* key : Traits<R>::kFileKeys) {
+        if (qstrcmp(key, "Unit") != 0 || Traits<R>::kUnit == UnitRule::ReadKey)
+            keys.push_back(key);
+    }
+    if (Traits<R>::kUnit == UnitRule::ReadKey && std::find_if(keys.begin(), keys.end(), [](const char* k) {
+                                                     return qstrcmp(k, "Unit") == 0;
+                                                 }) == keys.end())
+        keys.push_back("Unit");
+    return keys;
+}
+
+bool IsText(const QByteArray& bytes) {
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 && b != '\t' && b != '\r' && b != '\n')
+            return false;
+        if (b == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+// Reads and judges a file for a language; on success file holds its keys.
+template <typename R>
+SettingsFileVerdict Inspect(const QString& path, CProfileFile& file) {
+    SettingsFileVerdict verdict;
+    const InputFileData data = ReadInputFile(path, InputFileKind::SettingsFile);
+    verdict.file = data.problem;
+    if (!data.Ok())
+        return verdict;
+    if (!IsText(data.bytes) || !file.LoadBytes(data.bytes)) {
+        verdict.content = SettingsFileContent::Damaged;
+        return verdict;
+    }
+    if (!file.HasSection(kSection)) {
+        verdict.content = SettingsFileContent::NoSection;
+        return verdict;
+    }
+    for (const char* key : ReadKeys<R>()) {
+        if (file.HasKey(kSection, QLatin1String(key)))
+            verdict.keys << QLatin1String(key);
+    }
+    if (verdict.keys.isEmpty())
+        verdict.content = SettingsFileContent::NoKnownKey;
+    return verdict;
+}
+
 template <typename R>
 bool Load(R& record, const QString& path) {
-    CProfileFile file(path);
-    if (!file.Load())
+    CProfileFile file(path, InputFileKind::SettingsFile);
+    if (!Inspect<R>(path, file).Ok())
         return false;
     const auto read = [&](const char* key) {
         const bool dpi = qstrcmp(key, "DPI") == 0;
@@ -319,6 +372,33 @@ bool SaveSettingsRecord(const SettingsRecord& record, const QString& path) {
 
 bool LoadSettingsRecord(SettingsRecord& record, const QString& path) {
     return std::visit([&](auto& r) { return Load(r, path); }, record);
+}
+
+SettingsFileVerdict CheckSettingsFile(const QString& path, int instructionIndex) {
+    return std::visit(
+        [&](const auto& r) {
+            CProfileFile file(path, InputFileKind::SettingsFile);
+            return Inspect<std::decay_t<decltype(r)>>(path, file);
+        },
+        MakeSettingsRecord(instructionIndex));
+}
+
+QString SettingsFileVerdictText(const SettingsFileVerdict& verdict, const QString& path, int instructionIndex,
+                                int languageIndex) {
+    if (verdict.file != InputFileProblem::None)
+        return InputFileProblemText(verdict.file, path, InputFileKind::SettingsFile, languageIndex);
+    const QStringList args{path, InstructionName(instructionIndex)};
+    switch (verdict.content) {
+    case SettingsFileContent::Valid:
+        return {};
+    case SettingsFileContent::NoSection:
+        return FormatMessageText("SettingsFileNoSection", languageIndex, args);
+    case SettingsFileContent::NoKnownKey:
+        return FormatMessageText("SettingsFileNoKey", languageIndex, args);
+    case SettingsFileContent::Damaged:
+        return FormatMessageText("SettingsFileDamaged", languageIndex, args);
+    }
+    return {};
 }
 
 QString SettingsFileExtension(int instructionIndex) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/InputFile.h"
+
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <array>
@@ -127,9 +130,31 @@ bool SetSettingsField(SettingsRecord& record, const QString& name, int value);
 
 // Settings files: one section "First", one "%d" value per key of the language. Save replaces the
 // file atomically and returns false when it could not be written; Load returns false when the file
-// cannot be opened and then leaves the record as it was.
+// cannot be opened or is refused (CheckSettingsFile) and then leaves the record as it was.
 [[nodiscard]] bool SaveSettingsRecord(const SettingsRecord& record, const QString& path);
 [[nodiscard]] bool LoadSettingsRecord(SettingsRecord& record, const QString& path);
+
+// A settings file as it was read for a language. Only a text file with section "First" and at
+// least one key the language reads may load: anything else would load as all defaults and could
+// then be applied to a printer.
+enum class SettingsFileContent {
+    Valid,
+    NoSection,  // no section "First"
+    NoKnownKey, // "First" holds none of the keys the language reads
+    Damaged,    // bytes that are not text (NUL and other control bytes)
+};
+struct SettingsFileVerdict {
+    InputFileProblem file = InputFileProblem::None;
+    SettingsFileContent content = SettingsFileContent::Valid;
+    QStringList keys; // the language's keys the file holds
+    [[nodiscard]] bool Ok() const {
+        return file == InputFileProblem::None && content == SettingsFileContent::Valid;
+    }
+};
+[[nodiscard]] SettingsFileVerdict CheckSettingsFile(const QString& path, int instructionIndex);
+// Why a file was refused, naming it; empty for an accepted file.
+[[nodiscard]] QString SettingsFileVerdictText(const SettingsFileVerdict& verdict, const QString& path,
+                                              int instructionIndex, int languageIndex);
 
 // The settings-file extension of a language ("VKLZSET" ...).
 [[nodiscard]] QString SettingsFileExtension(int instructionIndex);

@@ -14,8 +14,14 @@ const std::array<MaintenanceRow, kMaintenanceCount>& MaintenanceTable() {
     // Offered by: VKLZ, VKLE, VKLT, VKLA, VKLC.
     static constexpr std::array<MaintenanceRow, kMaintenanceCount> table{{
         {MAINT_SELF_TEST, &P::PrintSelfTest, {true, true, true, true, true}},
-        {MAINT_FONT_LIST, &P::PrintFontList, {true, true, false, false, false}},
-        {MAINT_GRAPHIC_LIST, &P::PrintGraphicList, {true, true, false, false, false}},
+        {MAINT_FONT_LIST,
+         &P::PrintFontList,
+         {true, true, false, false, false},
+         {false, false, false, true, false}},
+        {MAINT_GRAPHIC_LIST,
+         &P::PrintGraphicList,
+         {true, true, false, false, false},
+         {false, false, false, true, false}},
         {MAINT_FORM_LIST, &P::PrintFormList, {true, true, false, false, false}},
         {MAINT_FEED, &P::FeedLabel, {true, false, true, true, true}},
         {MAINT_CALIBRATE, &P::CalibrateMedia, {true, true, true, true, true}},
@@ -43,6 +49,13 @@ bool MaintenanceOffered(int operation, int instructionIndex) {
         return false;
     return MaintenanceTable()[std::size_t(operation)]
         .offered[std::size_t(KnownInstruction(instructionIndex))];
+}
+
+bool MaintenanceNeedsReply(int operation, int instructionIndex) {
+    if (operation < 0 || operation >= kMaintenanceCount)
+        return false;
+    return MaintenanceTable()[std::size_t(operation)]
+        .needsReply[std::size_t(KnownInstruction(instructionIndex))];
 }
 
 int RunMaintenance(int operation, int instructionIndex, const tagPORTINFO& port) {

@@ -32,6 +32,9 @@ struct MaintenanceRow {
     int (CInstructionProtocol::*run)(tagPORTINFO);
     // Whether a printer of the language offers it: VKLZ, VKLE, VKLT, VKLA, VKLC.
     std::array<bool, 5> offered;
+    // Whether the language's operation reads a reply (VKLA prints its lists from one), so it
+    // cannot run on a port that only sends.
+    std::array<bool, 5> needsReply = {};
 };
 
 [[nodiscard]] const std::array<MaintenanceRow, kMaintenanceCount>& MaintenanceTable();
@@ -39,6 +42,10 @@ struct MaintenanceRow {
 // Whether the tools page offers operation for a command-language index; an index outside 0..4
 // counts as VKLC.
 [[nodiscard]] bool MaintenanceOffered(int operation, int instructionIndex);
+
+// Whether the operation of a language needs the printer's reply (an index outside 0..4 counts as
+// VKLC).
+[[nodiscard]] bool MaintenanceNeedsReply(int operation, int instructionIndex);
 
 // Creates an instruction object of the language (VKLC for an index outside 0..4, as the page
 // treats it), runs the operation once and returns its code. An operation outside the table

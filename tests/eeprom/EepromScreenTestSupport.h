@@ -86,7 +86,7 @@ inline void SetNumber(const CEepromScreen& screen, int entry, int value) {
 inline int ShownValue(const CEepromScreen& screen, const EepromControlRow& row) {
     if (row.kind == EepromControlKind::List)
         return EepromValueOfPosition(row.conversion, List(screen, row.entry)->currentIndex());
-    return int(Number(screen, row.entry)->GetValue());
+    return EepromValueOfPosition(row.conversion, int(Number(screen, row.entry)->GetValue()));
 }
 
 // Every control of every page, to prove that something changed nothing.

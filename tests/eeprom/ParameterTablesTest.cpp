@@ -85,7 +85,7 @@ TEST(EepromFileLayout, VklaHas118WordLinesTheIdLineAndTheEnd) {
     EXPECT_TRUE(file.endsWith(QByteArray("\x1bsBE\x92\x99\x1dICPRN-7\0\r\n\x02&05000100\x92\x99", 29)));
 }
 
-TEST(EepromFileLayout, VklaLoadBringsBackAtMost30IdBytesAndKeepsSkippedWords) {
+TEST(EepromFileLayout, VklaLoadBringsBackTheWholeIdTextAndKeepsSkippedWords) {
     VklaImage image{};
     for (int a = 0; a < 126; ++a)
         image[std::size_t(a)] = std::uint16_t(a * 3);
@@ -95,11 +95,11 @@ TEST(EepromFileLayout, VklaLoadBringsBackAtMost30IdBytesAndKeepsSkippedWords) {
     loaded[0x0B] = 0xBEEF;
     QByteArray idText;
     ParseVklaEepromFile(file, loaded, idText);
-    EXPECT_EQ(idText, QByteArray(30, 'N'));
+    EXPECT_EQ(idText, id40);
     EXPECT_EQ(loaded[0x0B], 0xBEEF);
     EXPECT_EQ(loaded[0x7D], 0x7D * 3);
-    // Saved after the load: the same file but for the cut ID text.
-    EXPECT_EQ(BuildVklaEepromFile(loaded, idText).size(), file.size() - 10);
+    // Saved after the load: the same file, so a restore writes back the name the printer had.
+    EXPECT_EQ(BuildVklaEepromFile(loaded, idText), file);
 }
 
 TEST(EepromFileLayout, OverlongLinesShiftLikeAFixedLineBuffer) {

@@ -161,21 +161,27 @@ TEST_P(WnEepromTest, FilesHaveTheirExactLayoutAndRoundTrip) {
     EXPECT_EQ(ReadFileBytes(again), bytes);
 }
 
-TEST_P(WnEepromTest, LoadingToleratesShortAndMissingLines) {
+TEST_P(WnEepromTest, ShortFilesAndMissingLinesAreRefusedAndChangeNothing) {
     QByteArray text;
-    for (int a = 0; a < 10; ++a)
+    for (int a = 0; a < 256; ++a)
         text += "~WN00@eep,w," + QByteArray::number(a, 16).rightJustified(2, '0') + ",1111\r\n";
-    text.replace("~WN00@eep,w,05,1111", "~WN00@eep,w,05,abcd");
-    text.replace("~WN00@eep,w,07,1111", "~WN00@eep,w,07,");
-    WriteFileBytes(env.Path("short.eep"), text);
-    ASSERT_EQ(object->LoadEepromFile(env.Path("short.eep")), 1);
-    const std::vector<std::uint16_t> image = object->GetEepromImage();
-    EXPECT_EQ(image[0], 0x1111);
-    EXPECT_EQ(image[5], 0xABCD);
-    EXPECT_EQ(image[7], 0);
-    EXPECT_EQ(image[200], 0);
-    EXPECT_EQ(object->LoadEepromFile(env.Path("missing.eep")), 0);
+    text.replace("~WN00@eep,w,05,1111", "~WN00@eep,w,05,ABCD");
+    WriteFileBytes(env.Path("whole.eep"), text);
+    ASSERT_EQ(object->LoadEepromFile(env.Path("whole.eep")), 1);
     EXPECT_EQ(object->GetEepromImage()[5], 0xABCD);
+
+    // Lines that would have loaded as 0 (a short file, an empty value) refuse the whole file.
+    WriteFileBytes(env.Path("short.eep"), text.left(10 * 21));
+    EXPECT_EQ(object->LoadEepromFile(env.Path("short.eep")), 0);
+    QByteArray empty = text;
+    empty.replace("~WN00@eep,w,07,1111", "~WN00@eep,w,07,");
+    WriteFileBytes(env.Path("empty-value.eep"), empty);
+    EXPECT_EQ(object->LoadEepromFile(env.Path("empty-value.eep")), 0);
+    EXPECT_EQ(object->LoadEepromFile(env.Path("missing.eep")), 0);
+    const std::vector<std::uint16_t> image = object->GetEepromImage();
+    EXPECT_EQ(image[5], 0xABCD);
+    EXPECT_EQ(image[7], 0x1111);
+    EXPECT_EQ(image[200], 0x1111);
 }
 
 TEST_P(WnEepromTest, NetworkSettingsReadEachWordTwice) {

@@ -290,16 +290,16 @@ TEST(PrinterSetScreen, ClockChoiceIsSentAndSavedWithoutItsText) {
     now->setChecked(true);
     EXPECT_FALSE(field->isEnabled());
 
-    // Save needs a filled screen: load an empty file first.
+    // Save needs a filled screen: load a file first.
     const QString empty = env.Path("empty.VKLZSET");
-    WriteFileBytes(empty, "[First]\r\n");
+    WriteFileBytes(empty, "[First]\r\nPaperWidth=800\r\n");
+    CMessageCapture messages;
     {
         FileDialogAnswer answer(empty);
         z->OnLoadFile();
     }
     check->setChecked(true);
     const QString path = env.Path("clock.VKLZSET");
-    CMessageCapture messages;
     {
         FileDialogAnswer answer(path);
         z->OnSaveFile();
@@ -356,17 +356,16 @@ TEST(PrinterSetScreen, SavingWritesAValidResolution) {
 }
 
 TEST(PrinterSetScreen, AListWithoutAPositionKeepsTheValueItStandsFor) {
-    TempEnvironment env;
+    // A printer may hold a value its list has no place for: the screen keeps it. (A file holding
+    // one is clamped when it loads, as every value outside what the screen allows.)
+    PrinterWorld world(INSTRUCTION_VKLT);
+    world.printer.SetEepromWord(0x1C, 0x0027); // paper type 7, output mode 2
     auto screen = MakeScreen(INSTRUCTION_VKLT);
-    const QString path = env.Path("odd.VKLTSET");
-    WriteFileBytes(path, "[First]\r\nPaperType=7\r\nOutPaperType=2\r\n");
-    {
-        FileDialogAnswer answer(path);
-        screen->OnLoadFile();
-    }
+    const QString path = world.env.Path("odd.VKLTSET");
+    CMessageCapture messages;
+    Press(*screen, 1031);
     EXPECT_EQ(List(*screen, 1607)->currentIndex(), -1);
     EXPECT_EQ(List(*screen, 1028)->currentIndex(), 2);
-    CMessageCapture messages;
     {
         FileDialogAnswer answer(path);
         screen->OnSaveFile();
@@ -402,7 +401,7 @@ TEST(PrinterSetScreen, SaveFailureIsReported) {
     TempEnvironment env;
     auto screen = MakeScreen(INSTRUCTION_VKLA);
     const QString path = env.Path("a.VKLASET");
-    WriteFileBytes(path, "[First]\r\n");
+    WriteFileBytes(path, "[First]\r\nPaperHeight=400\r\nGapHeight=20\r\nPrintSpeed=70\r\n");
     {
         FileDialogAnswer answer(path);
         screen->OnLoadFile();

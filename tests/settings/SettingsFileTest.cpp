@@ -103,11 +103,17 @@ TEST(SettingsFile, LoadingAppliesDefaultsAndTheDpiAndUnitRules) {
     EXPECT_EQ(std::get<VKLASettings>(a).DPI, 600);
 
     // Without a DPI key, VKLA and VKLE default to "0" (then 203 as invalid), the others to "203".
-    WriteFileBytes(path, "[Other]\r\nDPI=300\r\n");
+    WriteFileBytes(path, "[First]\r\nPaperHeight=300\r\n[Other]\r\nDPI=300\r\n");
     for (int language = 0; language < 5; ++language) {
         SettingsRecord r = MakeSettingsRecord(language);
         ASSERT_TRUE(LoadSettingsRecord(r, path));
         EXPECT_EQ(SettingsFields(r)[language == 1 ? 1 : 2].second.toInt(), 203) << language;
+    }
+    // Without the section nothing loads (it would load as all defaults).
+    WriteFileBytes(path, "[Other]\r\nDPI=300\r\n");
+    for (int language = 0; language < 5; ++language) {
+        SettingsRecord r = MakeSettingsRecord(language);
+        EXPECT_FALSE(LoadSettingsRecord(r, path));
     }
 }
 

@@ -1,6 +1,8 @@
 #include "tools/imaging/LogoImport.h"
+#include "support/BadInputFiles.h"
 #include "support/TestEnvironment.h"
 #include "tools/imaging/CxImage.h"
+#include "tools/imaging/PictureCheck.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -102,5 +104,59 @@ TEST(LogoImport, AnUnreadablePictureLeavesTheLogoAlone) {
     EXPECT_FALSE(error.isEmpty());
     WriteFileBytes(env.Path("broken.png"), QByteArray("\x89PNG\r\n\x1a\n broken", 16));
     EXPECT_FALSE(PictureFileToLogo(env.Path("broken.png"), bitmap, &error));
+    EXPECT_EQ(bitmap, before);
+}
+
+namespace {
+
+QByteArray Encoded(const char* format) {
+    QImage image(128, 32, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setPixel(3, 3, qRgb(0, 0, 0));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+void Put32(QByteArray& bytes, int at, quint32 value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = char(value >> (8 * i));
+}
+
+} // namespace
+
+TEST(LogoImport, PicturesCutShortOrPointingOutsideTheFileAreRefused) {
+    TempEnvironment env;
+    CLogoBitmap bitmap;
+    bitmap.Toggle(9, 9);
+    const CLogoBitmap before = bitmap;
+    for (const char* format : {"bmp", "png", "jpg", "ico"}) {
+        const QByteArray whole = Encoded(format);
+        CLogoBitmap converted;
+        ASSERT_TRUE(PictureToLogo(whole, converted)) << format;
+        EXPECT_TRUE(PictureStructureIsSound(whole)) << format;
+        for (const qsizetype cut : {whole.size() - 1, whole.size() - 16, whole.size() / 2, qsizetype(20)}) {
+            EXPECT_FALSE(PictureToLogo(whole.left(cut), bitmap)) << format << " cut to " << cut;
+        }
+    }
+    QByteArray bmp = Encoded("bmp");
+    Put32(bmp, 10, 0x7fffffff); // pixel data "at" 2 GB
+    EXPECT_FALSE(PictureToLogo(bmp, bitmap));
+    bmp = Encoded("bmp");
+    Put32(bmp, 22, 5000); // rows beyond the end
+    EXPECT_FALSE(PictureToLogo(bmp, bitmap));
+    QByteArray ico = Encoded("ico");
+    Put32(ico, 6 + 12, 0x7fffff00); // image data beyond the end
+    EXPECT_FALSE(PictureToLogo(ico, bitmap));
+    EXPECT_EQ(bitmap, before);
+
+    // Devices, pipes and pictures larger than any picture are not read at all.
+    for (const BadInputFile& bad : RefusedInputFiles(env.Root(), InputFileKind::Picture)) {
+        const PictureImport result = ImportPictureFile(bad.path, bitmap);
+        EXPECT_NE(result.file, InputFileProblem::None) << bad.what;
+        EXPECT_FALSE(result.converted);
+    }
     EXPECT_EQ(bitmap, before);
 }

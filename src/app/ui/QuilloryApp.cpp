@@ -4,6 +4,7 @@
 #include "app/QuitOnSignal.h"
 #include "app/SingleInstance.h"
 #include "app/ui/DemoMode.h"
+#include "app/ui/Messages.h"
 #include "app/ui/QuilloryDlg.h"
 #include "app/ui/SkinFiles.h"
 
@@ -106,6 +107,9 @@ int CQuilloryApp::Run(int argc, char** argv) {
     // Every exchange takes the waiting rules of the saved port afresh, so a change applies at once.
     SetPortTimingSource([] { return ReadPortTiming(); });
     QApplication::setWindowIcon(QIcon(SkinFile(QStringLiteral("Quillory.png"))));
+    // A settings file that cannot be used is left alone; the operator learns why nothing is kept.
+    if (const QString warning = UserSettingsFileWarning(ReadLanguage()); !warning.isEmpty())
+        ShowMessage(warning, MessageIcon::Warning, nullptr);
 
     // The main window posts the wizard itself when the settings ask for it; closing the window
     // ends the program.

@@ -195,7 +195,7 @@ void CEepromPage::Fill(const std::vector<int>& parameters, const QString& idText
         }
         case EepromControlKind::Number:
         case EepromControlKind::ReadOnlyNumber:
-            ShowNumber(b, b.value);
+            ShowNumber(b, EepromPositionOfValue(b.row->conversion, b.value));
             b.text = static_cast<CNumberInputEdit*>(b.control)->text();
             break;
         case EepromControlKind::Text: {
@@ -223,7 +223,8 @@ int CEepromPage::Collected(const Bound& b, int current) const {
         const auto* field = static_cast<CNumberInputEdit*>(b.control);
         if (b.filled && field->text() == b.text)
             return b.value;
-        return int(std::clamp<long long>(field->GetValue(), b.row->minimum, b.row->maximum));
+        return EepromValueOfPosition(
+            b.row->conversion, int(std::clamp<long long>(field->GetValue(), b.row->minimum, b.row->maximum)));
     }
     case EepromControlKind::Text:
         break;

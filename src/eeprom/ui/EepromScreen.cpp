@@ -3,7 +3,9 @@
 #include "app/AppSettings.h"
 #include "app/ui/FileDialogs.h"
 #include "app/ui/Messages.h"
+#include "eeprom/EepromFileCheck.h"
 #include "instruction/VKLAInstruction.h"
+#include "port/PortAbilities.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -177,6 +179,11 @@ void CEepromScreen::OnRead() {
         return;
     const tagPORTINFO port = ReadPortInfo();
     const int language = ReadLanguage();
+    if (!PortCanRead(port)) {
+        // The read requests would only be sent (a queue would even print them); nothing comes back.
+        ShowMessage(PortCannotReadText(port, language), MessageIcon::Warning, this);
+        return;
+    }
     CInstructionProtocol* instruction = m_instruction.get();
     m_exchange.Start([instruction, port] { return instruction->BackupEeprom(port); },
                      [this, language](int code) {
@@ -231,24 +238,47 @@ void CEepromScreen::OnLoadFile() {
     const QString path = AskOpenFileName(this, FileFilterText(), FileSuffix());
     if (path.isEmpty())
         return;
-    if (m_instruction->LoadEepromFile(path) != 1) {
-        ShowMessageKey("ReadPrinterFail", language, this, MessageIcon::Warning);
+    if (!LoadChecked(path, language))
         return;
-    }
     FillPages();
     ShowMessageKey("ReadPrinterSuccess", language, this);
+}
+
+bool CEepromScreen::LoadChecked(const QString& path, int language) {
+    // Only a whole EEPROM file of this language loads; the pages keep their values otherwise.
+    const EepromFileVerdict verdict = ReadEepromFile(path, m_blueprint.instruction);
+    if (verdict.file == InputFileProblem::Missing) {
+        ShowMessageKey("ReadPrinterFail", language, this, MessageIcon::Warning);
+        return false;
+    }
+    if (!verdict.Ok()) {
+        ShowMessage(EepromFileVerdictText(verdict, path, m_blueprint.instruction, language),
+                    MessageIcon::Warning, this);
+        return false;
+    }
+    if (m_instruction->LoadEepromFile(path) != 1) {
+        ShowMessageKey("ReadPrinterFail", language, this, MessageIcon::Warning);
+        return false;
+    }
+    return true;
 }
 
 void CEepromScreen::OnRestore() {
     if (IsBusy())
         return;
     const QString backup = m_instruction->BackupFilePath();
-    if (backup.isEmpty() || m_instruction->LoadEepromFile(backup) != 1) {
+    if (backup.isEmpty() || !QFileInfo::exists(backup)) {
+        UpdateButtons();
+        return;
+    }
+    // A backup that is not a whole EEPROM file of this language is not written to the printer.
+    const int language = ReadLanguage();
+    if (!LoadChecked(backup, language)) {
         UpdateButtons();
         return;
     }
     FillPages();
-    Write(m_blueprint.restoreMessage, ReadLanguage());
+    Write(m_blueprint.restoreMessage, language);
 }
 
 namespace {

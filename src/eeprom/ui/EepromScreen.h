@@ -95,6 +95,8 @@ private:
     void FillPages();
     void CollectPages();
     void Write(const char* successMessage, int language);
+    // Loads an EEPROM file into the instruction object, or says why it was refused.
+    bool LoadChecked(const QString& path, int language);
     [[nodiscard]] QString FileFilterText() const;
     [[nodiscard]] QString FileSuffix() const;
 

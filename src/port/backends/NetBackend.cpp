@@ -4,6 +4,7 @@
 
 #include <QDeadlineTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,8 +20,11 @@ namespace {
 
 // How long the connection attempt may take; the exchange time-outs are set only after Open.
 constexpr int kConnectTimeoutMs = 3000;
-// A printer that hung up with data unread answers the half-close with a reset within this time.
-constexpr int kResetGraceMs = 100;
+// A printer that hung up with data unread answers the half-close with a reset; a printer that
+// took everything closes its side. Both come at once from a printer that is there; the wait for
+// them follows the caller's write time-out (short for commands, longer for a file), within these.
+constexpr int kMinResetGraceMs = 30;
+constexpr int kMaxResetGraceMs = 1000;
 
 QString ErrorText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
@@ -162,7 +166,10 @@ private:
     bool PeerDroppedData() {
         ::shutdown(m_fd, SHUT_WR);
         pollfd events{m_fd, POLLIN, 0};
-        ::poll(&events, 1, std::min(kResetGraceMs, WriteTimeoutMs() > 0 ? WriteTimeoutMs() : kResetGraceMs));
+        const int grace = WriteTimeoutMs() > 0
+                              ? std::clamp(WriteTimeoutMs(), kMinResetGraceMs, kMaxResetGraceMs)
+                              : kMaxResetGraceMs / 10;
+        ::poll(&events, 1, grace);
         int error = 0;
         socklen_t length = sizeof error;
         ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length);

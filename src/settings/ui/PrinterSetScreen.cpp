@@ -1,10 +1,14 @@
 #include "settings/ui/PrinterSetScreen.h"
 
 #include "app/AppSettings.h"
+#include "app/LanguageTexts.h"
 #include "app/ui/FileDialogs.h"
 #include "app/ui/Messages.h"
 #include "controls/DateTimeEdit.h"
 #include "controls/PaperNunberEditEx.h"
+#include "port/PortAbilities.h"
+#include "settings/SettingsClock.h"
+#include "settings/SettingsRanges.h"
 #include "settings/SettingsScreenRules.h"
 
 #include <QApplication>
@@ -276,7 +280,7 @@ CPrinterSetScreen::ClockChoice CPrinterSetScreen::CollectClock(const QDateTime& 
         // The field always holds a valid time; an unparsable text cannot reach the printer.
         time = datetime_rules::Parse(m_clockField->DateTimeText()).value_or(now);
     }
-    clock.text = ClockText(time, QString::fromLatin1(m_blueprint.clockSuffix));
+    clock.text = LanguageClockText(m_blueprint.instruction, time);
     return clock;
 }
 
@@ -306,11 +310,10 @@ void CPrinterSetScreen::FillControl(const SettingControl& c, int value) {
     case SettingKind::Length:
     case SettingKind::Number: {
         auto* field = ControlAs<CPaperNunberEditEx>(c.id);
-        int minimum = c.filledMinimum;
-        if (c.flags & kGapRangeByDpi)
-            minimum = m_dpi == 203 ? 16 : 18;
+        const SettingRange* range = FindSettingRange(m_blueprint.instruction, QString::fromLatin1(c.key));
+        const SettingLimits limits = range ? RangeLimits(*range, m_dpi) : SettingLimits{c.minimum, c.maximum};
         const int shown = (c.flags & kVklaOffset) ? VklaOffsetShown(value) : value;
-        field->Initialise(shown, m_dpi, minimum, c.filledMaximum);
+        field->Initialise(shown, m_dpi, limits.minimum, limits.maximum);
         return;
     }
     case SettingKind::Check:
@@ -356,6 +359,11 @@ void CPrinterSetScreen::OnReadSettings() {
         return;
     const int language = ReadLanguage();
     const tagPORTINFO port = ReadPortInfo();
+    if (!PortCanRead(port)) {
+        // The queries would only be sent (a queue would even print them); nothing comes back.
+        ShowMessage(PortCannotReadText(port, language), MessageIcon::Warning, this);
+        return;
+    }
     CInstructionProtocol* instruction = m_instruction.get();
     // A failed read may leave part of the printer's answer in the object; it changes nothing.
     const SettingsRecord before = instruction->GetSettingsRecord();
@@ -427,14 +435,35 @@ void CPrinterSetScreen::OnLoadFile() {
     const QString path = AskOpenFileName(this, FileFilterText(), FileSuffix());
     if (path.isEmpty())
         return;
+    // Nothing is loaded from a file that is not one of this language's settings files: the screen
+    // keeps what it shows, and nothing unread may be applied.
+    const SettingsFileVerdict verdict = CheckSettingsFile(path, m_blueprint.instruction);
+    if (verdict.file == InputFileProblem::Missing) {
+        ShowMessageKey("ReadPrinterFail", language, this, MessageIcon::Warning);
+        return;
+    }
+    if (!verdict.Ok()) {
+        ShowMessage(SettingsFileVerdictText(verdict, path, m_blueprint.instruction, language),
+                    MessageIcon::Warning, this);
+        return;
+    }
     if (m_instruction->LoadSettingsFile(path) != 1) {
-        // Nothing was loaded: the screen keeps what it shows, and nothing unread may be applied.
         ShowMessageKey("ReadPrinterFail", language, this, MessageIcon::Warning);
         return;
     }
     m_filled = true;
     UpdateButtons();
+    ClampLoadedRecord(path, language);
+}
+
+void CPrinterSetScreen::ClampLoadedRecord(const QString& path, int language) {
+    SettingsRecord record = m_instruction->GetSettingsRecord();
+    const std::vector<SettingViolation> changes = ClampToRanges(record);
+    m_instruction->SetSettingsRecord(record);
     FillFromRecord(true);
+    if (!changes.empty())
+        ShowMessage(FormatMessageText("SettingsClamped", language, {path, ClampedLines(changes, language)}),
+                    MessageIcon::Warning, this);
 }
 
 } // namespace quillory

@@ -34,23 +34,23 @@ enum SettingFlag : unsigned {
     kNoFlags = 0,
     kAlwaysDisabled = 1 << 0,
     kStartsDisabled = 1 << 1,
-    kPaperType = 1 << 2,     // its position 0 alone enables the paper height
-    kPaperHeight = 1 << 3,   // enabled by paper type position 0
-    kGap = 1 << 4,           // disabled with every paper type change and fill (VKLE, VKLT)
-    kGapRangeByDpi = 1 << 5, // filled range 16..240 at 203 DPI, 18..240 otherwise
-    kVklaSpeed = 1 << 6,     // the record holds the letter code of the position
-    kVklaOffset = 1 << 7,    // 55537..65535 shown as negative numbers
+    kPaperType = 1 << 2,   // its position 0 alone enables the paper height
+    kPaperHeight = 1 << 3, // enabled by paper type position 0
+    kGap = 1 << 4,         // disabled with every paper type change and fill (VKLE, VKLT)
+    kVklaSpeed = 1 << 5,   // the record holds the letter code of the position
+    kVklaOffset = 1 << 6,  // 55537..65535 shown as negative numbers
 };
 
-// One control of a screen, as its table row describes it.
+// One control of a screen, as its table row describes it. Once filled from a record, a length or
+// number field takes the range of its key in the settings range table (SettingsRanges.h), which
+// the command line checks as well.
 struct SettingControl {
     int id;
     SettingKind kind;
+    const char* key; // the record field and settings-file key it shows
     int initial = 0; // Length and Number: value and range before the first fill
     int minimum = 0;
     int maximum = 0;
-    int filledMinimum = 0; // range once filled from a record
-    int filledMaximum = 0;
     unsigned flags = kNoFlags;
 };
 
@@ -62,7 +62,6 @@ struct PrinterSetBlueprint {
     int versionId;
     // Clock controls (VKLZ, VKLE); 0 when the screen has none.
     int clockCheckId = 0, clockNowId = 0, clockSetId = 0, clockFieldId = 0;
-    const char* clockSuffix = "";
     const char* applyMessage = "ApplayEffective";
     const char* saveMessage = "SaveFileSuccess"; // nullptr: nothing on success
     bool unitListReversed = false;               // VKLA: millimetres, inches, dots
@@ -82,6 +81,7 @@ public:
     ~CPrinterSetScreen() override;
 
     [[nodiscard]] const PrinterSetBlueprint& Blueprint() const { return m_blueprint; }
+    [[nodiscard]] const std::vector<SettingControl>& Controls() const { return m_controls; }
     [[nodiscard]] CInstructionProtocol& Instruction() const { return *m_instruction; }
     [[nodiscard]] bool IsBusy() const { return m_exchange.IsBusy(); }
 
@@ -129,6 +129,8 @@ private:
     void ApplyPaperTypeRules();
     void OnClockCheck(bool checked);
     void OnClockMethod();
+    // Brings what a loaded file holds outside the ranges to their limits and says what changed.
+    void ClampLoadedRecord(const QString& path, int language);
     void CommitFocusedField();
     [[nodiscard]] QString FileFilterText() const;
     [[nodiscard]] QString FileSuffix() const;

@@ -1,5 +1,7 @@
 #include "tools/imaging/CxImage.h"
 
+#include "tools/imaging/PictureCheck.h"
+
 #include <QBuffer>
 #include <QImageReader>
 
@@ -31,6 +33,9 @@ bool CxImage::Decode(const std::uint8_t* buffer, std::uint32_t size, int) {
     if (!buffer || size == 0)
         return false;
     QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    // A decoder fills in what a cut file lacks; such a picture is not the one in the file.
+    if (!PictureStructureIsSound(data))
+        return false;
     QBuffer device(&data);
     device.open(QIODevice::ReadOnly);
     QImageReader reader(&device);

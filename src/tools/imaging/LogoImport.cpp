@@ -2,14 +2,12 @@
 
 #include "tools/imaging/CxImage.h"
 
-#include <QFile>
+#include "app/AppSettings.h"
 
 #include <memory>
 
 namespace quillory {
 namespace {
-// Picture files larger than this are not logos anyone means to convert.
-constexpr qint64 kMaxPictureBytes = 64LL * 1024 * 1024;
 constexpr int kBmpPixelOffset = 62;
 } // namespace
 
@@ -35,24 +33,21 @@ bool PictureToLogo(const QByteArray& pictureBytes, CLogoBitmap& bitmap) {
     return true;
 }
 
+PictureImport ImportPictureFile(const QString& path, CLogoBitmap& bitmap) {
+    PictureImport result;
+    const InputFileData file = ReadInputFile(path, InputFileKind::Picture);
+    result.file = file.problem;
+    result.converted = file.Ok() && PictureToLogo(file.bytes, bitmap);
+    return result;
+}
+
 bool PictureFileToLogo(const QString& path, CLogoBitmap& bitmap, QString* error) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (file.size() > kMaxPictureBytes) {
-        if (error)
-            *error = QStringLiteral("the picture file is too large");
-        return false;
-    }
-    if (!PictureToLogo(file.readAll(), bitmap)) {
-        if (error)
-            *error = QStringLiteral("not a picture that can be read");
-        return false;
-    }
-    return true;
+    const PictureImport result = ImportPictureFile(path, bitmap);
+    if (error && result.file != InputFileProblem::None)
+        *error = InputFileProblemText(result.file, path, InputFileKind::Picture, LANGUAGE_ENGLISH);
+    else if (error && !result.converted)
+        *error = QStringLiteral("not a complete picture that can be read");
+    return result.converted;
 }
 
 } // namespace quillory

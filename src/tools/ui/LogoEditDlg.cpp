@@ -101,7 +101,13 @@ void CLogoEditDlg::OnOpen() {
     if (path.isEmpty())
         return;
     CLogoBitmap bitmap = m_editor->Bitmap();
-    if (!PictureFileToLogo(path, bitmap)) {
+    const PictureImport result = ImportPictureFile(path, bitmap);
+    if (result.file != InputFileProblem::None) {
+        ShowMessage(InputFileProblemText(result.file, path, InputFileKind::Picture, ReadLanguage()),
+                    MessageIcon::Warning, this);
+        return;
+    }
+    if (!result.converted) {
         ShowMessage(GetMessageText("PictureOpenFail", ReadLanguage()) + QStringLiteral("\n") + path,
                     MessageIcon::Warning, this);
         return;

@@ -4,6 +4,7 @@
 #include "app/ui/FileDialogs.h"
 #include "app/ui/Messages.h"
 #include "sim/VirtualPrinter.h"
+#include "support/BadInputFiles.h"
 #include "support/TestEnvironment.h"
 #include "tools/ui/LogoEditDlg.h"
 #include "tools/ui/LogoEditEx.h"
@@ -134,6 +135,23 @@ TEST_F(LogoPageTest, OpenConvertsAPictureAndRefusesWhatItCannotRead) {
     Press(CLogoEditDlg::IDC_OPEN);
     EXPECT_TRUE(Editor().Bitmap() == converted);
     EXPECT_EQ(messages.Texts().size(), 1);
+
+    // A picture cut short, and files that are no pictures at all, each named in the message.
+    messages.Clear();
+    QByteArray cut = ReadFileBytes(env.Path("half.png"));
+    answer = env.Path("cut.png");
+    WriteFileBytes(answer, cut.left(cut.size() - 20));
+    Press(CLogoEditDlg::IDC_OPEN);
+    for (const BadInputFile& bad : RefusedInputFiles(env.Root(), InputFileKind::Picture)) {
+        answer = bad.path;
+        Press(CLogoEditDlg::IDC_OPEN);
+    }
+    EXPECT_TRUE(Editor().Bitmap() == converted);
+    ASSERT_EQ(messages.Texts().size(), 9);
+    EXPECT_TRUE(messages.Texts()[0].startsWith(GetMessageText("PictureOpenFail", LANGUAGE_ENGLISH)));
+    for (const QString& text : messages.Texts().mid(1))
+        EXPECT_FALSE(text.startsWith(GetMessageText("PictureOpenFail", LANGUAGE_ENGLISH)))
+            << text.toStdString();
 }
 
 TEST_F(LogoPageTest, EachEditButtonAppliesItsOwnEdit) {
