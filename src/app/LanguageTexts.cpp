@@ -162,6 +162,26 @@ const QStringList& MessageKeys() {
         QStringLiteral("PictureOpenFail"),
         QStringLiteral("OpenFileFail"),
         QStringLiteral("DriverSetupError"),
+        // Outcomes of operations for the activity log, and what the first minute needs.
+        QStringLiteral("AddressMissing"),
+        QStringLiteral("ToolNotInstalled"),
+        QStringLiteral("ToolStarted"),
+        QStringLiteral("ToolStartFail"),
+        QStringLiteral("PortOpened"),
+        QStringLiteral("SearchDone"),
+        QStringLiteral("CommandSent"),
+        QStringLiteral("LabelSent"),
+        QStringLiteral("LogoDownloaded"),
+        QStringLiteral("LogoOpened"),
+        QStringLiteral("FileLoaded"),
+        QStringLiteral("DebugExchangeDone"),
+        QStringLiteral("TimedSendDone"),
+        QStringLiteral("RepeatSendDone"),
+        QStringLiteral("TrafficLogOn"),
+        QStringLiteral("DriverSetupStarted"),
+        QStringLiteral("ActivitySucceeded"),
+        QStringLiteral("ActivityFailed"),
+        QStringLiteral("ActivityDropped"),
     };
     return keys;
 }
