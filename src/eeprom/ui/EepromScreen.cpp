@@ -1,10 +1,11 @@
 #include "eeprom/ui/EepromScreen.h"
 
 #include "app/AppSettings.h"
+#include "app/ui/Activity.h"
 #include "app/ui/FileDialogs.h"
-#include "app/ui/Messages.h"
 #include "instruction/VKLAInstruction.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -159,16 +160,16 @@ void CEepromScreen::CollectPages() {
         m_parameters = parameters;
 }
 
-void CEepromScreen::Write(const char* successMessage, int language) {
+void CEepromScreen::Write(const COperation& op, const char* successMessage, int language) {
     const tagPORTINFO port = ReadPortInfo();
     CInstructionProtocol* instruction = m_instruction.get();
     m_exchange.Start([instruction, port] { return instruction->WriteEeprom(port); },
-                     [this, successMessage, language](int code) {
+                     [op, successMessage, language](int code) {
                          if (code != 0) {
-                             ShowCommError(code, language, this);
+                             op.CommFailed(code, language);
                              return;
                          }
-                         ShowMessageKey(successMessage, language, this);
+                         op.Succeeded(successMessage, language);
                      });
 }
 
@@ -177,18 +178,19 @@ void CEepromScreen::OnRead() {
         return;
     const tagPORTINFO port = ReadPortInfo();
     const int language = ReadLanguage();
+    const COperation op(this, m_read, port);
     CInstructionProtocol* instruction = m_instruction.get();
     m_exchange.Start([instruction, port] { return instruction->BackupEeprom(port); },
-                     [this, language](int code) {
+                     [this, op, language](int code) {
                          // Without a backup the whole EEPROM was still read: the pages show it,
                          // so that nothing older is written back by the next Apply.
                          if (code == 0 || code == COMM_CREATE_FILE)
                              FillPages();
                          if (code != 0) {
-                             ShowCommError(code, language, this);
+                             op.CommFailed(code, language);
                              return;
                          }
-                         ShowMessageKey(m_blueprint.readMessage, language, this);
+                         op.Succeeded(m_blueprint.readMessage, language);
                      });
 }
 
@@ -199,7 +201,7 @@ void CEepromScreen::OnApply() {
     if (QWidget* focus = focusWidget())
         focus->clearFocus(); // settles a number still being typed
     CollectPages();
-    Write(m_blueprint.applyMessage, language);
+    Write(COperation(this, m_apply, ReadPortInfo()), m_blueprint.applyMessage, language);
 }
 
 QString CEepromScreen::FileSuffix() const {
@@ -218,10 +220,11 @@ void CEepromScreen::OnSaveFile() {
     const QString path = AskSaveFileName(this, FileFilterText(), FileSuffix());
     if (path.isEmpty())
         return;
+    const COperation op(this, m_save);
     if (m_instruction->SaveEepromFile(path) == 1)
-        ShowMessageKey("SaveFileSuccess", language, this);
+        op.Succeeded("SaveFileSuccess", language, QDir::toNativeSeparators(path));
     else
-        ShowMessageKey("SaveFileFail", language, this, MessageIcon::Warning);
+        op.Failed("SaveFileFail", language, QDir::toNativeSeparators(path));
 }
 
 void CEepromScreen::OnLoadFile() {
@@ -231,12 +234,13 @@ void CEepromScreen::OnLoadFile() {
     const QString path = AskOpenFileName(this, FileFilterText(), FileSuffix());
     if (path.isEmpty())
         return;
+    const COperation op(this, m_load);
     if (m_instruction->LoadEepromFile(path) != 1) {
-        ShowMessageKey("ReadPrinterFail", language, this, MessageIcon::Warning);
+        op.Failed("ReadPrinterFail", language, QDir::toNativeSeparators(path));
         return;
     }
     FillPages();
-    ShowMessageKey("ReadPrinterSuccess", language, this);
+    op.Succeeded("ReadPrinterSuccess", language, QDir::toNativeSeparators(path));
 }
 
 void CEepromScreen::OnRestore() {
@@ -248,7 +252,7 @@ void CEepromScreen::OnRestore() {
         return;
     }
     FillPages();
-    Write(m_blueprint.restoreMessage, ReadLanguage());
+    Write(COperation(this, m_restore, ReadPortInfo()), m_blueprint.restoreMessage, ReadLanguage());
 }
 
 namespace {
@@ -312,7 +316,7 @@ constexpr EepromScreenBlueprint kVklcBlueprint{INSTRUCTION_VKLC,
                                                1377,
                                                1378,
                                                1379,
-                                               "RebootEffective",
+                                               "ReadPrinterSuccess",
                                                "ApplayEffective",
                                                "RebootEffective",
                                                "*.eep",

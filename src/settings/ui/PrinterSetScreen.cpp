@@ -1,8 +1,8 @@
 #include "settings/ui/PrinterSetScreen.h"
 
 #include "app/AppSettings.h"
+#include "app/ui/Activity.h"
 #include "app/ui/FileDialogs.h"
-#include "app/ui/Messages.h"
 #include "controls/DateTimeEdit.h"
 #include "controls/PaperNunberEditEx.h"
 #include "settings/SettingsScreenRules.h"
@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -359,17 +360,18 @@ void CPrinterSetScreen::OnReadSettings() {
     CInstructionProtocol* instruction = m_instruction.get();
     // A failed read may leave part of the printer's answer in the object; it changes nothing.
     const SettingsRecord before = instruction->GetSettingsRecord();
+    const COperation op(this, m_read, port);
     m_exchange.Start([instruction, port] { return instruction->ReadSettings(port); },
-                     [this, language, before](int code) {
+                     [this, op, language, before](int code) {
                          if (code != 0) {
                              m_instruction->SetSettingsRecord(before);
-                             ShowCommError(code, language, this);
+                             op.CommFailed(code, language);
                              return;
                          }
                          m_filled = true;
                          UpdateButtons();
                          FillFromRecord(false);
-                         ShowMessageKey("ReadPrinterSuccess", language, this);
+                         op.Succeeded("ReadPrinterSuccess", language);
                      });
 }
 
@@ -381,13 +383,14 @@ void CPrinterSetScreen::OnApplySettings() {
     CommitFocusedField();
     CollectIntoRecord();
     CInstructionProtocol* instruction = m_instruction.get();
+    const COperation op(this, m_apply, port);
     m_exchange.Start([instruction, port] { return instruction->ApplySettings(port); },
-                     [this, language](int code) {
+                     [this, op, language](int code) {
                          if (code != 0) {
-                             ShowCommError(code, language, this);
+                             op.CommFailed(code, language);
                              return;
                          }
-                         ShowMessageKey(m_blueprint.applyMessage, language, this);
+                         op.Succeeded(m_blueprint.applyMessage, language);
                      });
 }
 
@@ -412,12 +415,16 @@ void CPrinterSetScreen::OnSaveFile() {
     SettingsRecord record = m_instruction->GetSettingsRecord();
     std::visit([](auto& r) { r.DPI = ValidDpiOr203(r.DPI); }, record);
     m_instruction->SetSettingsRecord(record);
+    const COperation op(this, m_save);
+    const QString shown = QDir::toNativeSeparators(path);
     if (m_instruction->SaveSettingsFile(path) != 1) {
-        ShowMessageKey("SaveFileFail", language, this, MessageIcon::Warning);
+        op.Failed("SaveFileFail", language, shown);
         return;
     }
     if (m_blueprint.saveMessage)
-        ShowMessageKey(m_blueprint.saveMessage, language, this);
+        op.Succeeded(m_blueprint.saveMessage, language, shown);
+    else
+        op.Succeeded("SaveFileSuccess", language, shown, Notify::LogOnly);
 }
 
 void CPrinterSetScreen::OnLoadFile() {
@@ -427,14 +434,17 @@ void CPrinterSetScreen::OnLoadFile() {
     const QString path = AskOpenFileName(this, FileFilterText(), FileSuffix());
     if (path.isEmpty())
         return;
+    const COperation op(this, m_load);
+    const QString shown = QDir::toNativeSeparators(path);
     if (m_instruction->LoadSettingsFile(path) != 1) {
         // Nothing was loaded: the screen keeps what it shows, and nothing unread may be applied.
-        ShowMessageKey("ReadPrinterFail", language, this, MessageIcon::Warning);
+        op.Failed("ReadPrinterFail", language, shown);
         return;
     }
     m_filled = true;
     UpdateButtons();
     FillFromRecord(true);
+    op.Succeeded("FileLoaded", language, shown, Notify::LogOnly);
 }
 
 } // namespace quillory

@@ -2,10 +2,11 @@
 
 #include "app/AppSettings.h"
 #include "app/LanguageTexts.h"
+#include "app/ui/Activity.h"
 #include "app/ui/FileDialogs.h"
-#include "app/ui/Messages.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -76,8 +77,9 @@ void CDownLoadDlg::OnDownload() {
     const int language = ReadLanguage();
     const QString path = m_path;
     const tagPORTINFO port = m_port;
+    const COperation op(this, m_download, port);
     if (!m_task.Start([path, port] { return SendFileToPrinter(path, port); },
-                      [this, language](const FileSendResult& result) { Finished(result, language); }))
+                      [this, op, language](const FileSendResult& result) { Finished(op, result, language); }))
         return;
     EnableButtons(false);
     m_progress->setValue(0);
@@ -99,11 +101,11 @@ void CDownLoadDlg::OnTick() {
     m_progress->setValue(tick.value);
 }
 
-void CDownLoadDlg::Finished(const FileSendResult& result, int language) {
+void CDownLoadDlg::Finished(const COperation& op, const FileSendResult& result, int language) {
     m_timer.stop();
     if (result.Ok()) {
         m_progress->setValue(100);
-        ShowMessageKey("DownloadSuccess", language, this);
+        op.Succeeded("DownloadSuccess", language, QDir::toNativeSeparators(m_path));
         m_progress->setValue(0);
         EnableButtons(true);
         return;
@@ -111,10 +113,10 @@ void CDownLoadDlg::Finished(const FileSendResult& result, int language) {
     m_progress->setValue(0);
     EnableButtons(true);
     if (result.status == FileSendStatus::CommunicationFailed)
-        ShowCommError(result.code, language, this);
+        op.CommFailed(result.code, language, result.detail);
     else
-        ShowMessage(GetMessageText("OpenFileFail", language) + QStringLiteral("\n") + m_path,
-                    MessageIcon::Warning, this);
+        op.Failed("OpenFileFail", language,
+                  result.detail.isEmpty() ? QDir::toNativeSeparators(m_path) : result.detail);
 }
 
 } // namespace quillory

@@ -13,6 +13,8 @@ class QPushButton;
 
 namespace quillory {
 
+class COperation;
+
 // The upgrade dialog: sends one chosen file to the printer unchanged, in one write on a worker
 // thread, while a progress bar creeps towards 95.
 class CDownLoadDlg : public CScreenDialog {
@@ -53,7 +55,7 @@ private:
     void OnOpen();
     void OnDownload();
     void OnTick();
-    void Finished(const FileSendResult& result, int language);
+    void Finished(const COperation& op, const FileSendResult& result, int language);
     void EnableButtons(bool enabled);
 
     tagPORTINFO m_port;

@@ -182,12 +182,20 @@ TEST_F(ToolsPageTest, MissingEmptyOrUnselectedSamples) {
     ScriptedPrinter printer;
     CToolsDlg page;
 
+    // Nothing chosen: nothing happens.
     page.ControlAs<QPushButton>(CToolsDlg::IDC_PRINT)->click();
     ASSERT_TRUE(WaitUntil([&] { return !page.IsBusy(); }));
     EXPECT_EQ(printer.Connections(), 0);
+    EXPECT_TRUE(messages.Texts().isEmpty());
 
+    // A sample that is not there is said so, with its path and why; nothing goes out.
     PrintEntry(page, 1);
     EXPECT_EQ(printer.Connections(), 0);
+    ASSERT_EQ(messages.Messages().size(), 1);
+    EXPECT_EQ(messages.Texts()[0], GetMessageText("OpenFileFail", LANGUAGE_ENGLISH));
+    EXPECT_TRUE(messages.Messages()[0].detail.contains("Print_Image.dat: no such file"))
+        << messages.Messages()[0].detail.toStdString();
+    messages.Clear();
 
     PrintEntry(page, 0);
     EXPECT_EQ(printer.Events(), (QStringList{"open", "timeouts 30 30", "write 0", "close"}));
