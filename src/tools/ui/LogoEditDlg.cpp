@@ -3,27 +3,63 @@
 #include "app/AppSettings.h"
 #include "app/AtomicFile.h"
 #include "app/LanguageTexts.h"
+#include "app/ui/Activity.h"
 #include "app/ui/FileDialogs.h"
-#include "app/ui/Messages.h"
 #include "tools/imaging/LogoImport.h"
 #include "tools/ui/LogoEditEx.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 
 namespace quillory {
 namespace {
 
-QString PictureFilters() {
+QString LogoFilter() {
+    return FileFilter(QStringLiteral("Logo Data(*.logo)"), QStringLiteral("*.logo"));
+}
+
+bool IsLogoFile(const QString& path) {
+    return QFileInfo(path).suffix().compare(QLatin1String("logo"), Qt::CaseInsensitive) == 0;
+}
+
+// A saved .logo file back into the bitmap; why gets the reason when it is no logo file.
+bool ReadLogoFile(const QString& path, CLogoBitmap& bitmap, QString& why) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        why = file.errorString();
+        return false;
+    }
+    const qint64 expected = LogoStream(CLogoBitmap()).size();
+    // Read one byte more than a logo has, so that a longer file is told apart.
+    const QByteArray bytes = file.read(expected + 1);
+    if (file.error() != QFileDevice::NoError) {
+        why = file.errorString();
+        return false;
+    }
+    if (!ParseLogoStream(bytes, bitmap)) {
+        why = QStringLiteral("not a logo file (%1 bytes starting with \"%2\" expected)")
+                  .arg(expected)
+                  .arg(QString::fromLatin1(LogoStreamHeader()));
+        return false;
+    }
+    return true;
+}
+
+QString OpenFilters() {
     return QStringList{
+        FileFilter(QStringLiteral("Logo or picture"),
+                   QStringLiteral("*.logo *.bmp *.jpg *.jpeg *.png *.tif *.tiff *.ico")),
         FileFilter(QStringLiteral("Windows Bitmap(*.bmp)"), QStringLiteral("*.bmp")),
         FileFilter(QStringLiteral("JPEG FILE(*.jpg)"), QStringLiteral("*.jpg *.jpeg")),
         FileFilter(QStringLiteral("PNG FILE(*.png)"), QStringLiteral("*.png")),
         FileFilter(QStringLiteral("TIF FILE(*.tif)"), QStringLiteral("*.tif *.tiff")),
         FileFilter(QStringLiteral("ICO FILE(*.ico)"), QStringLiteral("*.ico")),
+        LogoFilter(),
     }
         .join(QStringLiteral(";;"));
 }
@@ -31,15 +67,19 @@ QString PictureFilters() {
 } // namespace
 
 CLogoEditDlg::CLogoEditDlg(QWidget* parent) : CPage("LEDLogoDlg", parent) {
+    // The whole grid at four screen pixels a dot, and the logo at its real size below it.
     m_editor = AddControl(IDC_EDITOR, new CLogoEditEx(this));
-    // Tall enough for the whole drawing, so only the width scrolls.
-    m_editor->setGeometry(10, 10, 590,
-                          CLogoEditEx::kAreaHeight + m_editor->horizontalScrollBar()->sizeHint().height() +
-                              2 * m_editor->frameWidth());
+    m_editor->setGeometry(10, 10, 590, m_editor->sizeHint().height());
     m_controls << m_editor;
+    auto* previewLabel = AddControl(IDC_PREVIEW_LABEL, new QLabel(QStringLiteral("Actual size:"), this));
+    m_preview = AddControl(IDC_PREVIEW, new CLogoPreview(m_editor, this));
+    previewLabel->setBuddy(m_preview);
+    m_preview->setFixedSize(m_preview->sizeHint());
 
     auto* hint = AddControl(IDC_HINT, new QLabel(QStringLiteral("Click a dot to set or clear it."), this));
-    hint->setGeometry(12, 278, 400, 20);
+    hint->setWordWrap(true);
+    hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    hint->setGeometry(12, 200, 588, 40);
     m_busy = new QProgressBar(this);
     m_busy->setRange(0, 0);
     m_busy->setTextVisible(false);
@@ -48,7 +88,7 @@ CLogoEditDlg::CLogoEditDlg(QWidget* parent) : CPage("LEDLogoDlg", parent) {
 
     auto* file = AddControl(IDC_FILE_GROUP, new QGroupBox(QStringLiteral("Logo"), this));
     file->setGeometry(10, 304, 180, 156);
-    connect(AddButton(IDC_OPEN, "Open picture", file, {15, 26, 150, 32}), &QPushButton::clicked, this,
+    connect(AddButton(IDC_OPEN, "Open", file, {15, 26, 150, 32}), &QPushButton::clicked, this,
             &CLogoEditDlg::OnOpen);
     connect(AddButton(IDC_SAVE, "Save", file, {15, 66, 150, 32}), &QPushButton::clicked, this,
             &CLogoEditDlg::OnSave);
@@ -76,6 +116,7 @@ CLogoEditDlg::CLogoEditDlg(QWidget* parent) : CPage("LEDLogoDlg", parent) {
         connect(AddButton(row.id, row.caption, edit, row.at), &QPushButton::clicked, this,
                 [this, e = row.edit] { m_editor->EditBitmap([e](CLogoBitmap& b) { (b.*e)(); }); });
     }
+    PlacePreview();
     EnableByLanguage();
 }
 
@@ -96,39 +137,65 @@ void CLogoEditDlg::EnableByLanguage() {
         control->setEnabled(enabled);
 }
 
+void CLogoEditDlg::TextsApplied(int) {
+    PlacePreview();
+}
+
+void CLogoEditDlg::PlacePreview() {
+    // The caption decides where the picture beside it starts.
+    auto* label = ControlAs<QLabel>(IDC_PREVIEW_LABEL);
+    const int width = label->sizeHint().width();
+    const int top = m_editor->geometry().bottom() + 12;
+    label->setGeometry(12, top + (m_preview->height() - 22) / 2, width, 22);
+    m_preview->move(12 + width + 10, top);
+}
+
 void CLogoEditDlg::OnOpen() {
-    const QString path = AskOpenFileName(this, PictureFilters());
+    const COperation op(this, ControlAs<QPushButton>(IDC_OPEN));
+    const QString path = AskOpenFileName(this, OpenFilters());
     if (path.isEmpty())
         return;
+    const int language = ReadLanguage();
+    const QString shown = QDir::toNativeSeparators(path);
     CLogoBitmap bitmap = m_editor->Bitmap();
-    if (!PictureFileToLogo(path, bitmap)) {
-        ShowMessage(GetMessageText("PictureOpenFail", ReadLanguage()) + QStringLiteral("\n") + path,
-                    MessageIcon::Warning, this);
+    QString why;
+    const bool read =
+        IsLogoFile(path) ? ReadLogoFile(path, bitmap, why) : PictureFileToLogo(path, bitmap, &why);
+    if (!read) {
+        op.Failed("PictureOpenFail", language, shown + QStringLiteral(": ") + why);
         return;
     }
     m_editor->SetBitmap(bitmap);
+    op.Succeeded("LogoOpened", language, shown, Notify::LogOnly);
 }
 
 void CLogoEditDlg::OnSave() {
-    const QString path =
-        AskSaveFileName(this, FileFilter(QStringLiteral("Logo Data(*.logo)"), QStringLiteral("*.logo")),
-                        QStringLiteral("logo"));
+    const COperation op(this, ControlAs<QPushButton>(IDC_SAVE));
+    const QString path = AskSaveFileName(this, LogoFilter(), QStringLiteral("logo"));
     if (path.isEmpty())
         return;
-    if (!WriteFileAtomically(path, LogoStream(m_editor->Bitmap())))
-        ShowMessage(GetMessageText("SaveFileFail", ReadLanguage()) + QStringLiteral("\n") + path,
-                    MessageIcon::Warning, this);
+    const int language = ReadLanguage();
+    const QString shown = QDir::toNativeSeparators(path);
+    QString why;
+    if (!WriteFileAtomically(path, LogoStream(m_editor->Bitmap()), &why)) {
+        op.Failed("SaveFileFail", language, shown + QStringLiteral(": ") + why);
+        return;
+    }
+    op.Succeeded("SaveFileSuccess", language, shown, Notify::LogOnly);
 }
 
 void CLogoEditDlg::OnDownload() {
     const tagPORTINFO port = ReadPortInfo();
     const CLogoBitmap bitmap = m_editor->Bitmap();
+    const COperation op(this, ControlAs<QPushButton>(IDC_DOWNLOAD), port);
     const bool started = m_task.Start([port, bitmap] { return DownloadLogo(port, bitmap); },
-                                      [this](int code) {
+                                      [this, op](int code) {
                                           m_busy->hide();
                                           EnableByLanguage();
                                           if (code != 0)
-                                              ShowCommError(code, ReadLanguage(), this);
+                                              op.CommFailed(code, ReadLanguage());
+                                          else
+                                              op.Succeeded("LogoDownloaded", ReadLanguage(), Notify::LogOnly);
                                       });
     if (started) {
         m_busy->show();
