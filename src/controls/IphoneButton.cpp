@@ -93,7 +93,7 @@ void CIphoneButton::paintEvent(QPaintEvent*) {
         const QRect target = m_state.DrawnShifted() ? rect().adjusted(1, 1, 0, 0) : rect();
         painter.drawPixmap(target, picture);
     }
-    if (hasFocus()) {
+    if (ShowsFocusMark()) {
         painter.save();
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(kFocusMark, 2));
@@ -165,6 +165,10 @@ void CIphoneButton::keyPressEvent(QKeyEvent* event) {
 }
 
 void CIphoneButton::focusInEvent(QFocusEvent* event) {
+    // The ring marks where the keyboard is: not the button a window hands its first focus to
+    // when it opens, but kept when the window comes back to the front.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        m_keyboardFocus = event->reason() != Qt::MouseFocusReason;
     update();
     QAbstractButton::focusInEvent(event);
 }

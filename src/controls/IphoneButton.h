@@ -32,6 +32,8 @@ public:
     void SetStateNormal();
     void SetStateClicked();
     [[nodiscard]] CIphoneButtonState::State GetState() const { return m_state.GetState(); }
+    // Whether the focus ring is drawn: the button has the focus and got it from the keyboard.
+    [[nodiscard]] bool ShowsFocusMark() const { return hasFocus() && m_keyboardFocus; }
 
     [[nodiscard]] QSize sizeHint() const override;
 
@@ -52,6 +54,7 @@ private:
     std::array<QPixmap, 4> m_pictures;
     CIphoneButtonState m_state;
     bool m_captionHigh = false;
+    bool m_keyboardFocus = false;
 };
 
 } // namespace quillory

@@ -22,9 +22,11 @@ QString PlainCaption(const QString& caption) {
     QString plain;
     plain.reserve(caption.size());
     for (qsizetype i = 0; i < caption.size(); ++i) {
-        if (caption[i] != QLatin1Char('&')) {
+        const bool last = i + 1 == caption.size();
+        if (caption[i] != QLatin1Char('&') || last || caption[i + 1].isSpace()) {
+            // Also an "&" that marks no letter ("Fonts & images"): it is a word of the caption.
             plain += caption[i];
-        } else if (i + 1 < caption.size() && caption[i + 1] == QLatin1Char('&')) {
+        } else if (caption[i + 1] == QLatin1Char('&')) {
             plain += QLatin1Char('&');
             ++i;
         }

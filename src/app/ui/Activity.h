@@ -19,7 +19,8 @@ inline constexpr const char* kActivityPageProperty = "quilloryActivityPage";
 // The name of the page or dialog a widget belongs to: the first activity-page name among the
 // widget and its parents within its window, else the title of the window.
 [[nodiscard]] QString ActivityPageOf(const QWidget* widget);
-// A caption as a log names it: mnemonic marks removed ("&Open" is "Open", "&&" is "&").
+// A caption as a log names it: mnemonic marks removed ("&Open" is "Open", "&&" is "&"); an "&"
+// before a space is a word ("Fonts & images").
 [[nodiscard]] QString PlainCaption(const QString& caption);
 
 // Whether an outcome also opens a message box or only goes to the activity log (for outcomes
