@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -19,6 +20,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace quillory {
 namespace {
 
@@ -29,7 +32,13 @@ const QColor kLineText(0x1c, 0x33, 0x4d);
 constexpr std::array<const char*, CActivityLogView::kColumnCount> kBuiltInHeaders{
     "Time", "Page", "Operation", "Port", "Result", "Message",
 };
-constexpr std::array<int, CActivityLogView::kColumnCount - 1> kColumnWidths{64, 104, 110, 112, 58};
+// Widths of the page and operation columns; the others fit their contents, the message takes the rest.
+constexpr int kPageColumnWidth = 88;
+constexpr int kOperationColumnWidth = 92;
+constexpr int kColumnPadding = 14;
+// The log lies over the page: a frame and a band of the accent colour set it apart.
+const QColor kFrame(0xb3, 0xbe, 0xca);
+const QColor kAccent(0x15, 0x8d, 0xa2);
 
 QPixmap Mark(const QColor& colour) {
     QPixmap mark(10, 10);
@@ -70,8 +79,8 @@ CActivityLogView::CActivityLogView(QWidget* parent) : CScreenBase("ActivityLog",
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setTextElideMode(Qt::ElideRight);
     m_table->header()->setStretchLastSection(true);
-    for (std::size_t i = 0; i < kColumnWidths.size(); ++i)
-        m_table->setColumnWidth(int(i), kColumnWidths[i]);
+    m_table->setColumnWidth(COL_PAGE, kPageColumnWidth);
+    m_table->setColumnWidth(COL_OPERATION, kOperationColumnWidth);
 
     auto* top = new QHBoxLayout;
     top->setSpacing(6);
@@ -79,7 +88,7 @@ CActivityLogView::CActivityLogView(QWidget* parent) : CScreenBase("ActivityLog",
     for (QPushButton* button : {m_copy, m_save, m_close})
         top->addWidget(button);
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 6, 8, 8);
+    layout->setContentsMargins(8, 9, 8, 8);
     layout->setSpacing(6);
     layout->addLayout(top);
     layout->addWidget(m_table, 1);
@@ -158,6 +167,20 @@ void CActivityLogView::TextsApplied(int languageIndex) {
     for (int i = 0; i < m_table->topLevelItemCount(); ++i)
         ShowResult(m_table->topLevelItem(i));
     m_table->setAccessibleName(m_title->text());
+    // The time, the port and the result fit whole; the words of the language decide the last.
+    const QFontMetrics metrics(m_table->font());
+    const auto fit = [&](const QStringList& texts) {
+        int widest = 0;
+        for (const QString& text : texts)
+            widest = std::max(widest, metrics.horizontalAdvance(text));
+        return widest + kColumnPadding;
+    };
+    const QTreeWidgetItem* header = m_table->headerItem();
+    m_table->setColumnWidth(COL_TIME, fit({QStringLiteral("88:88:88"), header->text(COL_TIME)}));
+    m_table->setColumnWidth(COL_PORT, fit({QStringLiteral("192.168.1.100:9100"), header->text(COL_PORT)}));
+    m_table->setColumnWidth(COL_RESULT, fit({ActivityResultText(ActivityResult::Success, languageIndex),
+                                             ActivityResultText(ActivityResult::Failure, languageIndex),
+                                             header->text(COL_RESULT)}));
 }
 
 QString CActivityLogView::LogText(bool selectedOnly) const {
@@ -193,6 +216,14 @@ void CActivityLogView::Save() {
         return;
     }
     op.Succeeded("SaveFileSuccess", language, QDir::toNativeSeparators(path), Notify::LogOnly);
+}
+
+void CActivityLogView::paintEvent(QPaintEvent* event) {
+    CScreenBase::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(kFrame);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    painter.fillRect(QRect(0, 0, width(), 3), kAccent);
 }
 
 void CActivityLogView::keyPressEvent(QKeyEvent* event) {

@@ -41,6 +41,7 @@ signals:
 
 protected:
     void TextsApplied(int languageIndex) override;
+    void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
