@@ -123,7 +123,9 @@ void CWizardDlg::ShowStep(int step) {
 void CWizardDlg::OnNext() {
     if (!m_subPages.IsCreated()) {
         m_subPages.Create(this, kSubPageArea, ReadLanguage());
-        m_subPages.Show(m_driverMode ? SUBPAGE_DRIVER : SUBPAGE_COM);
+        // The saved port, as on the Connection page: Finish must not put the serial defaults
+        // over a port that was chosen before.
+        m_subPages.ShowSaved(ReadPortInfo(), m_driverMode);
     } else {
         m_subPages.Show(m_driverMode ? SUBPAGE_DRIVER : qMax(0, m_portType->currentIndex()));
     }

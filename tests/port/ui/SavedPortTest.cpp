@@ -208,12 +208,19 @@ TEST_F(SavedPortTest, AMissingAddressIsSaidAndNothingIsSaved) {
     ASSERT_EQ(CActivityLog::Instance().Count(), 1);
     EXPECT_EQ(CActivityLog::Instance().Entries()[0].result, ActivityResult::Failure);
 
-    // The wizard says the same and stays on its port step.
+    // The wizard opens its port step on the saved port too, says the same of an emptied
+    // address and stays on its port step.
     messages.Clear();
     CWizardDlg wizard;
     wizard.show();
     wizard.OnNext();
-    wizard.ControlAs<QComboBox>(CWizardDlg::IDC_PORT_TYPE)->setCurrentIndex(SUBPAGE_NET);
+    EXPECT_EQ(wizard.ControlAs<QComboBox>(CWizardDlg::IDC_PORT_TYPE)->currentIndex(), SUBPAGE_NET);
+    EXPECT_EQ(wizard.SubPages().Build(), saved);
+    wizard.SubPages()
+        .Page(SUBPAGE_NET)
+        ->ControlAs<QComboBox>(CNetworkSetDlg::IDC_ADDRESS)
+        ->lineEdit()
+        ->clear();
     wizard.OnFinish();
     EXPECT_FALSE(wizard.IsProving());
     EXPECT_EQ(messages.Texts(), QStringList({GetMessageText("AddressMissing", LANGUAGE_ENGLISH)}));
