@@ -17,8 +17,8 @@
 #include <QDir>
 #include <QEnterEvent>
 #include <QMessageBox>
-#include <QTest>
 #include <QPixmap>
+#include <QTest>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #include "ToolsUiSupport.h"
 
+#include "app/ActivityLog.h"
 #include "app/LanguageTexts.h"
 #include "app/ui/FileDialogs.h"
 #include "app/ui/Messages.h"
@@ -174,10 +175,21 @@ TEST_F(LogoPageTest, AFileThatIsNoLogoIsRefusedWithItsReason) {
     EXPECT_TRUE(messages.Messages()[0].detail.contains("not a logo file"));
 
     messages.Clear();
+    CActivityLog::Instance().Clear();
     answer = env.Path("missing.logo");
     Press(CLogoEditDlg::IDC_OPEN);
     ASSERT_EQ(messages.Messages().size(), 1);
     EXPECT_TRUE(messages.Messages()[0].detail.startsWith(QDir::toNativeSeparators(answer) + ": "));
+    // The activity log keeps the same, with the file and the system's reason.
+    ASSERT_EQ(CActivityLog::Instance().Count(), 1);
+    const ActivityEntry entry = CActivityLog::Instance().Entries()[0];
+    EXPECT_EQ(entry.result, ActivityResult::Failure);
+    EXPECT_EQ(entry.operation, "Open");
+    EXPECT_EQ(entry.message, GetMessageText("PictureOpenFail", LANGUAGE_ENGLISH));
+    EXPECT_EQ(entry.detail, messages.Messages()[0].detail);
+    EXPECT_GT(entry.detail.size(), QDir::toNativeSeparators(answer).size() + 2)
+        << "the reason follows the path";
+    CActivityLog::Instance().Clear();
 }
 
 TEST_F(LogoPageTest, OpenConvertsAPictureAndRefusesWhatItCannotRead) {
