@@ -36,7 +36,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "cups-client")
 #   qt6-image-formats-plugins   TIFF pictures for the display logo (BMP, JPEG, PNG work without)
 #   qt6-wayland                 a native window on Wayland desktops (X11 works without it)
 #   xdg-utils                   opening the user guide in the desktop's browser
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-image-formats-plugins, qt6-wayland, xdg-utils")
+#   qt6-translations-l10n       Qt's own texts (message-box buttons, file dialogs) in Chinese
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, qt6-image-formats-plugins, qt6-wayland, xdg-utils, qt6-translations-l10n")
 #   cups                        a local print service for the driver port
 #   zenity | kdialog            the small windows of Driver/Setup started from the desktop
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "cups, zenity | kdialog")

@@ -10,7 +10,7 @@ PACKAGES=(
     libcups2-dev cups cups-client
     libusb-1.0-0-dev libcli11-dev
     googletest libgtest-dev libgmock-dev
-    fonts-noto-cjk
+    fonts-noto-cjk qt6-translations-l10n
     clang-14 libclang-rt-14-dev llvm-14
     appstream desktop-file-utils dpkg-dev groff-base lintian binutils
     snmp snmpd

@@ -8,6 +8,7 @@ namespace quillory {
 // Replaces the file at path with bytes, or leaves the previous file untouched. The data goes to a
 // temporary file beside the target, is checked to have been written whole (a full disk can make
 // the platform report a short write as success) and synced, and only then renamed over the target.
-[[nodiscard]] bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
+// why, when given, receives the system's reason for a failure.
+[[nodiscard]] bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* why = nullptr);
 
 } // namespace quillory

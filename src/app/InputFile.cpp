@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,6 +56,7 @@ InputFileData Read(const QString& path, InputFileKind kind, bool keepBytes) {
     struct stat before {};
     if (::stat(name.constData(), &before) != 0) {
         data.problem = InputFileProblem::Missing;
+        data.reason = QString::fromLocal8Bit(std::strerror(errno));
         return data;
     }
     if (!S_ISREG(before.st_mode)) {
@@ -68,6 +70,7 @@ InputFileData Read(const QString& path, InputFileKind kind, bool keepBytes) {
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         data.problem = errno == ENXIO ? InputFileProblem::NotRegular : InputFileProblem::Missing;
+        data.reason = QString::fromLocal8Bit(std::strerror(errno));
         return data;
     }
     const Descriptor file(fd);
@@ -101,6 +104,7 @@ InputFileData Read(const QString& path, InputFileKind kind, bool keepBytes) {
             continue;
         if (n < 0) {
             data.problem = InputFileProblem::Unreadable;
+            data.reason = QString::fromLocal8Bit(std::strerror(errno));
             return data;
         }
         if (n == 0)

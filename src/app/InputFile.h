@@ -40,6 +40,7 @@ struct InputFileData {
     InputFileProblem problem = InputFileProblem::None;
     QByteArray bytes;
     qint64 size = 0; // the size the file reported when it was refused as too large
+    QString reason;  // the system's reason when the file could not be opened or read
     [[nodiscard]] bool Ok() const { return problem == InputFileProblem::None; }
 };
 

@@ -15,23 +15,6 @@
 namespace quillory::cli {
 namespace {
 
-// A .logo file as saved by the logo page, or any picture the conversion reads; each kind of file
-// within its own bound.
-bool ReadLogo(const QString& path, CLogoBitmap& bitmap, QString& error) {
-    const InputFileKind kind = path.endsWith(QStringLiteral(".logo"), Qt::CaseInsensitive)
-                                   ? InputFileKind::LogoFile
-                                   : InputFileKind::Picture;
-    const InputFileData file = ReadInputFile(path, kind);
-    if (!file.Ok()) {
-        error = InputFileProblemText(file.problem, path, kind, LANGUAGE_ENGLISH);
-        return false;
-    }
-    if (ParseLogoStream(file.bytes, bitmap) || PictureToLogo(file.bytes, bitmap))
-        return true;
-    error = QStringLiteral("%1 is neither a logo file nor a complete picture that can be read").arg(path);
-    return false;
-}
-
 int Convert(CliContext& context, const QString& picture, const QString& output) {
     CLogoBitmap bitmap;
     QString error;
@@ -46,7 +29,7 @@ int Convert(CliContext& context, const QString& picture, const QString& output) 
 int Download(CliContext& context, const QString& path) {
     CLogoBitmap bitmap;
     QString error;
-    if (!ReadLogo(path, bitmap, error))
+    if (!LogoOrPictureToLogo(path, bitmap, error, LANGUAGE_ENGLISH))
         return context.Fail(kExitBadInput, error);
     return context.WithPort([&](const tagPORTINFO& port) {
         if (const int code = DownloadLogo(port, bitmap); code != 0)

@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -11,14 +12,20 @@ namespace quillory {
 namespace {
 
 constexpr int kCaptionTopHigh = 10;
-constexpr int kCaptionTopLow = 46;
+// A low caption sits under the pictogram (which ends 38 pixels down), centred in the rest of the
+// button: a face with tall glyphs (Chinese) would reach past the bottom edge from 46 down.
+constexpr int kCaptionTopLow = 39;
+constexpr int kCaptionBottomMargin = 3;
 constexpr int kCaptionPointSize = 8;
+// The focus mark: an amber ring that stands out on the blue chrome and the teal selection.
+const QColor kFocusMark(0xff, 0xc8, 0x3d);
 
 } // namespace
 
 CIphoneButton::CIphoneButton(QWidget* parent) : QAbstractButton(parent) {
     setAttribute(Qt::WA_NoSystemBackground);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab (a click leaves the focus where it was), pressed with Space or Enter.
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
 }
 
@@ -86,6 +93,14 @@ void CIphoneButton::paintEvent(QPaintEvent*) {
         const QRect target = m_state.DrawnShifted() ? rect().adjusted(1, 1, 0, 0) : rect();
         painter.drawPixmap(target, picture);
     }
+    if (ShowsFocusMark()) {
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(kFocusMark, 2));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5), 6, 6);
+        painter.restore();
+    }
     if (text().isEmpty())
         return;
     painter.setPen(Qt::white);
@@ -93,7 +108,7 @@ void CIphoneButton::paintEvent(QPaintEvent*) {
     if (!isEnabled())
         painter.setOpacity(0.55);
     const int top = m_captionHigh ? kCaptionTopHigh : kCaptionTopLow;
-    const QRect box(2, top, width() - 4, height() - top);
+    const QRect box(2, top, width() - 4, height() - top - (m_captionHigh ? 0 : kCaptionBottomMargin));
     // Faces wider than the one the pictures were laid out for get a narrower cut or a point
     // less before a caption is shortened.
     QFont font = CaptionFont();
@@ -107,7 +122,7 @@ void CIphoneButton::paintEvent(QPaintEvent*) {
     }
     painter.setFont(font);
     const QString shown = QFontMetrics(font).elidedText(text(), Qt::ElideRight, box.width());
-    painter.drawText(box, Qt::AlignHCenter | Qt::AlignTop, shown);
+    painter.drawText(box, Qt::AlignHCenter | (m_captionHigh ? Qt::AlignTop : Qt::AlignVCenter), shown);
 }
 
 void CIphoneButton::enterEvent(QEnterEvent* event) {
@@ -138,6 +153,29 @@ void CIphoneButton::mouseReleaseEvent(QMouseEvent* event) {
     // The base class emits clicked() for a release inside; the owner reacts after our state
     // has settled, so it can override it (mark or unmark the button).
     QAbstractButton::mouseReleaseEvent(event);
+}
+
+void CIphoneButton::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
+}
+
+void CIphoneButton::focusInEvent(QFocusEvent* event) {
+    // The ring marks where the keyboard is: not the button a window hands its first focus to
+    // when it opens, but kept when the window comes back to the front.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        m_keyboardFocus = event->reason() != Qt::MouseFocusReason;
+    update();
+    QAbstractButton::focusInEvent(event);
+}
+
+void CIphoneButton::focusOutEvent(QFocusEvent* event) {
+    update();
+    QAbstractButton::focusOutEvent(event);
 }
 
 void CIphoneButton::changeEvent(QEvent* event) {

@@ -1,13 +1,17 @@
+#include "app/ActivityLog.h"
 #include "app/AppSettings.h"
+#include "app/LanguageTexts.h"
 #include "app/ui/Messages.h"
 #include "app/ui/QuilloryDlg.h"
 #include "app/ui/SiblingTools.h"
+#include "controls/IphoneButton.h"
 #include "support/TestEnvironment.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -93,4 +97,38 @@ TEST(SiblingTools, AMissingToolIsSilent) {
     EXPECT_FALSE(StartSiblingTool(SiblingTool::StatusTool, "x"));
     window.RunCommand(CQuilloryDlg::IDC_STATUS_TOOL);
     EXPECT_TRUE(messages.Messages().isEmpty());
+}
+
+TEST(SiblingTools, AButtonOfAToolThatIsNotInstalledIsDisabledAndSaysWhy) {
+    TempEnvironment env;
+    InitUserSettings();
+    WriteWizard(0);
+    WriteLanguage(LANGUAGE_ENGLISH);
+    PlaceRecorder(env, "GlyphPusher/GlyphPusher");
+    CQuilloryDlg window(Plain());
+    QWidget* font = window.Button(CQuilloryDlg::IDC_FONT_TOOL);
+    QWidget* status = window.Button(CQuilloryDlg::IDC_STATUS_TOOL);
+    EXPECT_TRUE(font->isEnabled());
+    EXPECT_EQ(font->toolTip(), "Fonts & images (Alt+F)");
+    EXPECT_FALSE(status->isEnabled());
+    const QString lookedFor = QDir::toNativeSeparators(SiblingToolCandidates(SiblingTool::StatusTool)[0]);
+    EXPECT_EQ(status->toolTip(),
+              "Status (Alt+S)\n" + GetMessageText("ToolNotInstalled", LANGUAGE_ENGLISH).arg(lookedFor));
+    EXPECT_TRUE(status->toolTip().contains("StateWatch/State Watch"));
+
+    // Installed while the program runs, it is offered the next time the window comes to the front.
+    PlaceRecorder(env, "StateWatch/State Watch");
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QEvent activation(QEvent::ActivationChange);
+    QApplication::sendEvent(&window, &activation);
+    EXPECT_TRUE(status->isEnabled());
+    EXPECT_EQ(status->toolTip(), "Status (Alt+S)");
+    // Started, it leaves a line in the activity log.
+    CActivityLog::Instance().Clear();
+    window.RunCommand(CQuilloryDlg::IDC_STATUS_TOOL);
+    ASSERT_EQ(CActivityLog::Instance().Count(), 1);
+    EXPECT_EQ(CActivityLog::Instance().Entries()[0].message, GetMessageText("ToolStarted", LANGUAGE_ENGLISH));
+    EXPECT_EQ(CActivityLog::Instance().Entries()[0].operation, "Status");
 }

@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(Languages, EepromContract,
                                                       "RebootEffective", "ApplayEffective"},
                                            EepromCase{INSTRUCTION_VKLA, 63, 33, 2, 1, "ReadPrinterSuccess",
                                                       "RebootEffective", "RebootEffective"},
-                                           EepromCase{INSTRUCTION_VKLC, 19, 150, 13, 1, "RebootEffective",
+                                           EepromCase{INSTRUCTION_VKLC, 19, 150, 13, 1, "ReadPrinterSuccess",
                                                       "ApplayEffective", "RebootEffective"}),
                          [](const auto& info) {
                              return InstructionName(info.param.instruction).toStdString();

@@ -2,9 +2,11 @@
 // filled from a virtual printer, and its dialogs, in each language, into
 // <build>/screenshots/guide/<language>/. scripts/guide-images.sh copies them into
 // resources/Guide/images. The checks make sure each picture shows what the guide says it shows.
+#include "app/ActivityLog.h"
 #include "app/AppSettings.h"
 #include "app/ShellTestSupport.h"
 #include "app/ui/AboutDlg.h"
+#include "app/ui/ActivityPanel.h"
 #include "app/ui/InstructionHostPage.h"
 #include "app/ui/Messages.h"
 #include "app/ui/PasswordDlg.h"
@@ -108,6 +110,7 @@ TEST(GuideScreenshots, EveryPageOfTheProgramInEveryLanguage) {
         WriteLanguage(language);
         GuideShots shots(language);
         CMessageCapture messages;
+        CActivityLog::Instance().Clear();
 
         {
             CWizardDlg wizard;
@@ -183,6 +186,7 @@ TEST(GuideScreenshots, EveryPageOfTheProgramInEveryLanguage) {
         network->ControlAs<QComboBox>(CNetworkDlg::IDC_INTERFACE)->setCurrentIndex(1);
         network->ControlAs<QCheckBox>(CNetworkDlg::IDC_SECURITY)->setChecked(true);
         network->ControlAs<QComboBox>(CNetworkDlg::IDC_ENCRYPTION)->setCurrentIndex(3);
+        network->ControlAs<QLineEdit>(CNetworkDlg::IDC_KEY)->setText(QStringLiteral("a secret pass phrase"));
         shots.Save(window, "network_wireless");
         network->ControlAs<QComboBox>(CNetworkDlg::IDC_INTERFACE)->setCurrentIndex(0);
 
@@ -191,6 +195,7 @@ TEST(GuideScreenshots, EveryPageOfTheProgramInEveryLanguage) {
         auto* debug = qobject_cast<CDebugDlg*>(window.Page(PAGE_DEBUG));
         ASSERT_NE(debug, nullptr);
         debug->Editor()->CurrentDocument()->SetBytes("~WN01@version~");
+        debug->ControlAs<QCheckBox>(CDebugDlg::IDC_TIME_STAMPS)->setChecked(true);
         ASSERT_TRUE(debug->SendOnce());
         ASSERT_TRUE(WaitUntil([&] { return !debug->IsExchangeRunning(); }));
         EXPECT_TRUE(debug->ReplyText().contains(QStringLiteral("VKLZ"))) << debug->ReplyText().toStdString();
@@ -204,12 +209,25 @@ TEST(GuideScreenshots, EveryPageOfTheProgramInEveryLanguage) {
         labels->setCurrentRow(0);
         shots.Save(window, "tools");
 
+        // The activity log of this session: every operation above, with its outcome.
+        window.ActivityBar()->SetLogVisible(true);
+        EXPECT_EQ(CActivityLog::Instance().Count(), 4);
+        shots.Save(window, "activity_log");
+        window.ActivityBar()->SetLogVisible(false);
+
         window.RunCommand(CQuilloryDlg::IDC_LCD_LOGO);
         {
             FileDialogAnswer answer(picture);
             window.Page(PAGE_LOGO)->ControlAs<QPushButton>(CLogoEditDlg::IDC_OPEN)->click();
         }
         EXPECT_TRUE(messages.Messages().isEmpty());
+        // Sent to the printer, whose outcome the activity line then shows.
+        auto* logo = qobject_cast<CLogoEditDlg*>(window.Page(PAGE_LOGO));
+        ASSERT_NE(logo, nullptr);
+        logo->ControlAs<QPushButton>(CLogoEditDlg::IDC_DOWNLOAD)->click();
+        ASSERT_TRUE(WaitUntil([&] { return !logo->IsBusy(); }));
+        EXPECT_EQ(CActivityLog::Instance().Entries().constLast().message,
+                  GetMessageText("LogoDownloaded", language));
         shots.Save(window, "logo");
 
         {
@@ -231,6 +249,7 @@ TEST(GuideScreenshots, EveryPageOfTheProgramInEveryLanguage) {
             CAboutDlg about(language);
             shots.Save(about, "about");
         }
+
         EXPECT_TRUE(messages.Messages().isEmpty()) << messages.Texts().join(u'\n').toStdString();
     }
     qputenv("QUILLORY_SEARCH_TARGETS", "127.0.0.1:1");

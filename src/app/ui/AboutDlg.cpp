@@ -48,4 +48,18 @@ CAboutDlg::CAboutDlg(int languageIndex, QWidget* parent) : CScreenDialog("AboutD
     setFixedHeight(heightForWidth(420) > 0 ? heightForWidth(420) : sizeHint().height());
 }
 
+QString CAboutDlg::NameLine(const QString& text) {
+    const QString version = QStringLiteral(QUILLORY_VERSION);
+    if (text.contains(QLatin1String("%1")))
+        return text.arg(version);
+    return text.isEmpty() ? QStringLiteral("Quillory ") + version : text;
+}
+
+bool CAboutDlg::SetSpecialControlText(int id, QWidget* control, const QString& text) {
+    if (id != IDC_NAME)
+        return false;
+    static_cast<QLabel*>(control)->setText(NameLine(text));
+    return true;
+}
+
 } // namespace quillory

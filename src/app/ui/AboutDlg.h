@@ -15,6 +15,13 @@ public:
     };
 
     explicit CAboutDlg(int languageIndex, QWidget* parent = nullptr);
+
+    // The name line of a language text: its "%1" becomes the version the program was built as
+    // (the one --version prints); an empty text gives the name and version alone.
+    [[nodiscard]] static QString NameLine(const QString& text);
+
+protected:
+    bool SetSpecialControlText(int id, QWidget* control, const QString& text) override;
 };
 
 } // namespace quillory

@@ -37,13 +37,19 @@ void ShowOnThisThread(const ShownMessage& message) {
     }
     QMessageBox box(BoxIcon(message.icon), QStringLiteral("Quillory"), message.text, QMessageBox::Ok,
                     message.parent.data());
+    if (!message.detail.isEmpty())
+        box.setInformativeText(message.detail);
     box.exec();
 }
 
 } // namespace
 
 void ShowMessage(const QString& text, MessageIcon icon, QWidget* parent) {
-    const ShownMessage message{text, icon, parent};
+    ShowMessage(text, QString(), icon, parent);
+}
+
+void ShowMessage(const QString& text, const QString& detail, MessageIcon icon, QWidget* parent) {
+    const ShownMessage message{text, icon, parent, detail};
     QCoreApplication* app = QCoreApplication::instance();
     if (app && QThread::currentThread() != app->thread()) {
         QMetaObject::invokeMethod(

@@ -21,11 +21,14 @@ struct ShownMessage {
     QString text;
     MessageIcon icon = MessageIcon::Information;
     QPointer<QWidget> parent;
+    QString detail; // shown below the text when not empty (a path and its cause, say)
 };
 
 // Shows text in a modal box titled "Quillory" with one OK button. May be called from a worker
 // thread: the box is then shown on the user-interface thread and the call waits for it.
 void ShowMessage(const QString& text, MessageIcon icon, QWidget* parent);
+// The same with a detail text under the message.
+void ShowMessage(const QString& text, const QString& detail, MessageIcon icon, QWidget* parent);
 // Shows the text of a message key of the language file.
 void ShowMessageKey(const char* key, int languageIndex, QWidget* parent,
                     MessageIcon icon = MessageIcon::Information);

@@ -2,9 +2,12 @@
 
 #include "app/AppSettings.h"
 #include "app/ui/AboutDlg.h"
+#include "app/ui/Activity.h"
+#include "app/ui/ActivityPanel.h"
 #include "app/ui/Help.h"
 #include "app/ui/PageFactory.h"
 #include "app/ui/PasswordDlg.h"
+#include "app/ui/QtTranslations.h"
 #include "app/ui/QuillorySetDlg.h"
 #include "app/ui/SiblingTools.h"
 #include "app/ui/SkinFiles.h"
@@ -13,11 +16,13 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindow>
 
 namespace quillory {
@@ -61,6 +66,56 @@ constexpr std::array<ButtonRow, 17> kButtons{{
     {CQuilloryDlg::IDC_QUICK_OPERATIONS, "menu", Place::LeftB, kLeftX, kLeftTop + kLeftStep, "快捷操作"},
     {CQuilloryDlg::IDC_LCD_LOGO, "menu", Place::LeftB, kLeftX, kLeftTop + 2 * kLeftStep, "液晶Logo"},
 }};
+
+// Names of the picture-only buttons until the language texts replace them.
+constexpr std::array<std::pair<int, const char*>, 5> kIconNames{{
+    {CQuilloryDlg::IDC_PROGRAM_SETTINGS, "Program settings"},
+    {CQuilloryDlg::IDC_ABOUT, "About Quillory"},
+    {CQuilloryDlg::IDC_HELP, "Help"},
+    {CQuilloryDlg::IDC_MIN, "Minimise"},
+    {CQuilloryDlg::IDC_CLOSE, "Close"},
+}};
+
+// Keyboard shortcuts of the commands: the pages by Ctrl+1..7 in menu order, the other
+// commands by Alt and a letter.
+struct ShortcutRow {
+    int id;
+    QKeyCombination key;
+};
+constexpr std::array<ShortcutRow, 15> kShortcuts{{
+    {CQuilloryDlg::IDC_SELECT_PRINTER, Qt::CTRL | Qt::Key_1},
+    {CQuilloryDlg::IDC_PRINTER_SETTINGS, Qt::CTRL | Qt::Key_2},
+    {CQuilloryDlg::IDC_ADVANCED_SETTINGS, Qt::CTRL | Qt::Key_3},
+    {CQuilloryDlg::IDC_NETWORK_SETTINGS, Qt::CTRL | Qt::Key_4},
+    {CQuilloryDlg::IDC_TOOLBOX, Qt::CTRL | Qt::Key_5},
+    {CQuilloryDlg::IDC_QUICK_OPERATIONS, Qt::CTRL | Qt::Key_6},
+    {CQuilloryDlg::IDC_LCD_LOGO, Qt::CTRL | Qt::Key_7},
+    {CQuilloryDlg::IDC_FONT_TOOL, Qt::ALT | Qt::Key_F},
+    {CQuilloryDlg::IDC_STATUS_TOOL, Qt::ALT | Qt::Key_S},
+    {CQuilloryDlg::IDC_UPGRADE, Qt::ALT | Qt::Key_U},
+    {CQuilloryDlg::IDC_PROGRAM_SETTINGS, Qt::ALT | Qt::Key_O},
+    {CQuilloryDlg::IDC_ABOUT, Qt::ALT | Qt::Key_A},
+    {CQuilloryDlg::IDC_HELP, QKeyCombination(Qt::Key_F1)},
+    {CQuilloryDlg::IDC_MIN, Qt::ALT | Qt::Key_M},
+    {CQuilloryDlg::IDC_CLOSE, Qt::CTRL | Qt::Key_Q},
+}};
+
+// Buttons that show the page of another button's shortcut.
+constexpr std::array<std::pair<int, int>, 2> kSamePage{{
+    {CQuilloryDlg::IDC_BASIC_SETTINGS, CQuilloryDlg::IDC_PRINTER_SETTINGS},
+    {CQuilloryDlg::IDC_DEBUG_TOOLS, CQuilloryDlg::IDC_TOOLBOX},
+}};
+
+// The menu button whose caption names a page in the activity log, by page index.
+constexpr std::array<int, kPageCount> kPageNameButtons{
+    CQuilloryDlg::IDC_SELECT_PRINTER,    // PAGE_PORT
+    CQuilloryDlg::IDC_BASIC_SETTINGS,    // PAGE_PRINTER_SETTINGS
+    CQuilloryDlg::IDC_QUICK_OPERATIONS,  // PAGE_TOOLS
+    CQuilloryDlg::IDC_NETWORK_SETTINGS,  // PAGE_NETWORK
+    CQuilloryDlg::IDC_DEBUG_TOOLS,       // PAGE_DEBUG
+    CQuilloryDlg::IDC_ADVANCED_SETTINGS, // PAGE_EEPROM
+    CQuilloryDlg::IDC_LCD_LOGO,          // PAGE_LOGO
+};
 
 bool IsLeft(Place place) {
     return place == Place::LeftA || place == Place::LeftB;
@@ -124,8 +179,11 @@ CQuilloryDlg::CQuilloryDlg(CShellParts parts, QWidget* parent)
     m_background.load(SkinFile(QStringLiteral("background.png")));
 
     CreateButtons();
+    CreateShortcuts();
+    CreateActivityPanel();
     ApplyLanguage(ReadLanguage());
     CreatePages();
+    NamePages();
 
     if (ReadWizard() != 0)
         QCoreApplication::postEvent(this, new QEvent(kRunWizardEvent));
@@ -148,6 +206,111 @@ void CQuilloryDlg::CreateButtons() {
         const int id = row.id;
         connect(button, &CIphoneButton::clicked, this, [this, id] { RunCommand(id); });
     }
+    for (const auto& [id, name] : kIconNames) {
+        m_iconNames.insert(id, QString::fromLatin1(name));
+        Button(id)->setAccessibleName(m_iconNames.value(id));
+    }
+    UpdateSiblingButtons();
+}
+
+QKeySequence CQuilloryDlg::CommandShortcut(int id) {
+    for (const ShortcutRow& row : kShortcuts) {
+        if (row.id == id)
+            return QKeySequence(row.key);
+    }
+    return {};
+}
+
+void CQuilloryDlg::CreateShortcuts() {
+    for (const ShortcutRow& row : kShortcuts) {
+        auto* shortcut = new QShortcut(QKeySequence(row.key), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        const int id = row.id;
+        connect(shortcut, &QShortcut::activated, this, [this, id] {
+            // A button that cannot be pressed cannot be reached by its key either.
+            if (Button(id)->isEnabled())
+                RunCommand(id);
+        });
+    }
+}
+
+void CQuilloryDlg::CreateActivityPanel() {
+    m_activityLog = new CActivityLogView(this);
+    m_activityLog->setGeometry(
+        QRect(QPoint(kPageLeft, kActivityLogTop), QPoint(kPageRight - 1, kPageBottom - 1)));
+    m_activityBar = new CActivityBar(m_activityLog, this);
+    m_activityBar->setGeometry(kPageLeft, kActivityTop, kPageRight - kPageLeft, kActivityHeight);
+}
+
+void CQuilloryDlg::UpdateSiblingButtons() {
+    m_missingTools.clear();
+    for (const auto& [id, tool] : {std::pair{int(IDC_FONT_TOOL), SiblingTool::FontTool},
+                                   std::pair{int(IDC_STATUS_TOOL), SiblingTool::StatusTool}}) {
+        const bool installed = !FindSiblingTool(tool).isEmpty();
+        if (!installed)
+            m_missingTools.insert(id, QDir::toNativeSeparators(SiblingToolCandidates(tool).constFirst()));
+        Button(id)->setEnabled(installed);
+    }
+    UpdateButtonTips();
+}
+
+void CQuilloryDlg::UpdateButtonTips() {
+    const int language = AppliedLanguage() >= 0 ? AppliedLanguage() : ReadLanguage();
+    for (const ButtonRow& row : kButtons) {
+        CIphoneButton* button = Button(row.id);
+        const QString name =
+            row.place == Place::Caption ? m_iconNames.value(row.id) : PlainCaption(button->text());
+        int keyOwner = row.id;
+        for (const auto& [id, owner] : kSamePage) {
+            if (id == row.id)
+                keyOwner = owner;
+        }
+        const QKeySequence key = CommandShortcut(keyOwner);
+        QString tip = key.isEmpty()
+                          ? name
+                          : QStringLiteral("%1 (%2)").arg(name, key.toString(QKeySequence::NativeText));
+        if (m_missingTools.contains(row.id)) {
+            QString note = GetMessageText("ToolNotInstalled", language);
+            if (note.isEmpty())
+                note = QStringLiteral("Not installed: %1");
+            tip += QLatin1Char('\n') + note.arg(m_missingTools.value(row.id));
+        }
+        button->setToolTip(tip);
+        button->setAccessibleName(name);
+        button->setAccessibleDescription(m_missingTools.contains(row.id) ? tip : QString());
+    }
+}
+
+void CQuilloryDlg::NamePages() {
+    for (int i = 0; i < kPageCount; ++i) {
+        if (CPage* page = m_pages[std::size_t(i)])
+            page->setProperty(kActivityPageProperty,
+                              PlainCaption(Button(kPageNameButtons[std::size_t(i)])->text()));
+    }
+}
+
+bool CQuilloryDlg::SetSpecialControlText(int id, QWidget*, const QString& text) {
+    if (!m_iconNames.contains(id))
+        return false;
+    m_iconNames.insert(id, text);
+    return true;
+}
+
+void CQuilloryDlg::TextsApplied(int languageIndex) {
+    UseQtTranslations(languageIndex);
+    if (m_activityBar) {
+        m_activityBar->ApplyLanguage(languageIndex);
+        m_activityLog->ApplyLanguage(languageIndex);
+    }
+    NamePages();
+    UpdateButtonTips();
+}
+
+void CQuilloryDlg::changeEvent(QEvent* event) {
+    // A tool installed while the program runs becomes usable when the window is next active.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        UpdateSiblingButtons();
+    CScreenBase::changeEvent(event);
 }
 
 void CQuilloryDlg::CreatePages() {
@@ -244,6 +407,8 @@ void CQuilloryDlg::OnBasicSettings() {
 
 void CQuilloryDlg::OnAdvancedSettings() {
     if (!m_passwordPassed) {
+        // While the password is asked, only the page in view stays marked.
+        RestoreHighlights();
         CPasswordDlg password(this);
         if (password.exec() != QDialog::Accepted) {
             RestoreHighlights();
@@ -287,26 +452,43 @@ void CQuilloryDlg::OnLcdLogo() {
 }
 
 void CQuilloryDlg::OnFontTool() {
-    // A tool that cannot be started is not reported: it is simply not installed here.
-    StartSiblingTool(SiblingTool::FontTool, FormatPortString(ReadPortInfo(), ReadInstruction()));
-    RestoreHighlights();
+    StartTool(IDC_FONT_TOOL, SiblingTool::FontTool);
 }
 
 void CQuilloryDlg::OnStatusTool() {
-    StartSiblingTool(SiblingTool::StatusTool, FormatPortString(ReadPortInfo(), ReadInstruction()));
+    StartTool(IDC_STATUS_TOOL, SiblingTool::StatusTool);
+}
+
+void CQuilloryDlg::StartTool(int id, SiblingTool tool) {
     RestoreHighlights();
+    // Not installed here: the button says so and is not usable.
+    if (!Button(id)->isEnabled())
+        return;
+    const tagPORTINFO port = ReadPortInfo();
+    const COperation op(this, Button(id), port);
+    const int language = ReadLanguage();
+    if (StartSiblingTool(tool, FormatPortString(port, ReadInstruction())))
+        op.Succeeded("ToolStarted", language, Notify::LogOnly);
+    else
+        op.Failed("ToolStartFail", language, QDir::toNativeSeparators(FindSiblingTool(tool)));
+    UpdateSiblingButtons();
 }
 
 void CQuilloryDlg::OnUpgrade() {
+    // The upgrade button is no page: only the page in view stays marked while the dialog is open.
+    RestoreHighlights();
     if (m_parts.makeDownload) {
         if (const std::unique_ptr<QDialog> dialog =
-                m_parts.makeDownload(ReadLanguage(), ReadPortInfo(), this))
+                m_parts.makeDownload(ReadLanguage(), ReadPortInfo(), this)) {
+            dialog->setProperty(kActivityPageProperty, PlainCaption(Button(IDC_UPGRADE)->text()));
             dialog->exec();
+        }
     }
     RestoreHighlights();
 }
 
 void CQuilloryDlg::OnProgramSettings() {
+    RestoreHighlights();
     CQuillorySetDlg settings(this);
     if (settings.exec() == QDialog::Accepted && settings.ChosenLanguage() >= 0 &&
         settings.ChosenLanguage() != ReadLanguage()) {
@@ -323,6 +505,7 @@ void CQuilloryDlg::OnProgramSettings() {
 }
 
 void CQuilloryDlg::OnAbout() {
+    RestoreHighlights();
     CAboutDlg about(ReadLanguage(), this);
     about.exec();
     RestoreHighlights();
@@ -402,7 +585,8 @@ void CQuilloryDlg::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CQuilloryDlg::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1) {
+    // Reached only where the help shortcut is not (a key event sent to the window itself).
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
         OnHelp();
         return;
     }

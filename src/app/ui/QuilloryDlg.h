@@ -1,9 +1,12 @@
 #pragma once
 
 #include "app/ui/Page.h"
+#include "app/ui/SiblingTools.h"
 #include "port/PortInfo.h"
 
 #include <QDialog>
+#include <QHash>
+#include <QKeySequence>
 #include <QPixmap>
 #include <QPoint>
 
@@ -13,6 +16,8 @@
 
 namespace quillory {
 
+class CActivityBar;
+class CActivityLogView;
 class CIphoneButton;
 
 // What the main window creates through its slots; tests put stand-ins in.
@@ -57,6 +62,8 @@ public:
     static constexpr int kNetworkFactoryId = 1004;
     // The page area, in window coordinates.
     static constexpr int kPageLeft = 180, kPageTop = 110, kPageRight = 790, kPageBottom = 580;
+    // The activity line below it, and how far up the opened log reaches.
+    static constexpr int kActivityTop = 582, kActivityHeight = 17, kActivityLogTop = 290;
 
     explicit CQuilloryDlg(QWidget* parent = nullptr);
     explicit CQuilloryDlg(CShellParts parts, QWidget* parent = nullptr);
@@ -70,11 +77,21 @@ public:
     [[nodiscard]] int LeftHighlight() const { return m_leftHighlight; }
     [[nodiscard]] LeftGroup VisibleLeftGroup() const { return m_leftGroup; }
     [[nodiscard]] bool PasswordPassed() const { return m_passwordPassed; }
+    [[nodiscard]] CActivityBar* ActivityBar() const { return m_activityBar; }
+    [[nodiscard]] CActivityLogView* ActivityLogView() const { return m_activityLog; }
+    // The keyboard shortcut of a command (empty for none); its buttons' tooltips name it.
+    [[nodiscard]] static QKeySequence CommandShortcut(int id);
+    // The name of an icon button (caption row), as its tooltip and accessible name give it.
+    [[nodiscard]] QString IconButtonName(int id) const { return m_iconNames.value(id); }
 
     // Runs a command as if its button had been pressed; unknown ids do nothing.
     void RunCommand(int id);
 
 protected:
+    void TextsApplied(int languageIndex) override;
+    // The caption-row buttons show a picture only: their texts become names and tooltips.
+    bool SetSpecialControlText(int id, QWidget* control, const QString& text) override;
+    void changeEvent(QEvent* event) override;
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -92,7 +109,14 @@ private:
     static const std::array<CommandRow, 17>& Commands();
 
     void CreateButtons();
+    void CreateShortcuts();
     void CreatePages();
+    void CreateActivityPanel();
+    // Names the pages for the activity log after their menu buttons.
+    void NamePages();
+    // The sibling tools' buttons are usable only where the tools are installed.
+    void UpdateSiblingButtons();
+    void UpdateButtonTips();
     void ShowPage(int index);
     void SetHighlights(int top, LeftGroup group, int left);
     void RestoreHighlights();
@@ -109,6 +133,7 @@ private:
     void OnLcdLogo();
     void OnFontTool();
     void OnStatusTool();
+    void StartTool(int id, SiblingTool tool);
     void OnUpgrade();
     void OnProgramSettings();
     void OnAbout();
@@ -124,6 +149,10 @@ private:
     LeftGroup m_leftGroup = GROUP_NONE;
     bool m_passwordPassed = false;
     QPixmap m_background;
+    CActivityBar* m_activityBar = nullptr;
+    CActivityLogView* m_activityLog = nullptr;
+    QHash<int, QString> m_iconNames;
+    QHash<int, QString> m_missingTools; // button id -> where the tool was looked for
     // Fallback dragging where the window system cannot move the window itself.
     bool m_dragging = false;
     QPoint m_dragOffset;

@@ -15,6 +15,15 @@ QStringList SiblingToolCandidates(SiblingTool tool) {
     return {base, base + QStringLiteral(".exe")};
 }
 
+QString FindSiblingTool(SiblingTool tool) {
+    for (const QString& candidate : SiblingToolCandidates(tool)) {
+        const QFileInfo info(candidate);
+        if (info.isFile() && info.isExecutable())
+            return candidate;
+    }
+    return {};
+}
+
 bool StartSiblingTool(SiblingTool tool, const QString& portString) {
     for (const QString& candidate : SiblingToolCandidates(tool)) {
         const QFileInfo info(candidate);

@@ -15,6 +15,9 @@ enum class SiblingTool {
 // StateWatch/State Watch), then the same name with ".exe".
 [[nodiscard]] QStringList SiblingToolCandidates(SiblingTool tool);
 
+// The first candidate that is an executable file; empty when the tool is not installed.
+[[nodiscard]] QString FindSiblingTool(SiblingTool tool);
+
 // Starts the first candidate that exists, detached and without a shell, with portString as its
 // one argument (commas and spaces reach it unchanged). Returns whether one was started.
 bool StartSiblingTool(SiblingTool tool, const QString& portString);

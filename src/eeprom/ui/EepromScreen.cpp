@@ -1,12 +1,14 @@
 #include "eeprom/ui/EepromScreen.h"
 
 #include "app/AppSettings.h"
+#include "app/ui/Activity.h"
 #include "app/ui/FileDialogs.h"
 #include "app/ui/Messages.h"
 #include "eeprom/EepromFileCheck.h"
 #include "instruction/VKLAInstruction.h"
 #include "port/PortAbilities.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -161,16 +163,16 @@ void CEepromScreen::CollectPages() {
         m_parameters = parameters;
 }
 
-void CEepromScreen::Write(const char* successMessage, int language) {
+void CEepromScreen::Write(const COperation& op, const char* successMessage, int language) {
     const tagPORTINFO port = ReadPortInfo();
     CInstructionProtocol* instruction = m_instruction.get();
     m_exchange.Start([instruction, port] { return instruction->WriteEeprom(port); },
-                     [this, successMessage, language](int code) {
+                     [op, successMessage, language](int code) {
                          if (code != 0) {
-                             ShowCommError(code, language, this);
+                             op.CommFailed(code, language);
                              return;
                          }
-                         ShowMessageKey(successMessage, language, this);
+                         op.Succeeded(successMessage, language);
                      });
 }
 
@@ -179,23 +181,24 @@ void CEepromScreen::OnRead() {
         return;
     const tagPORTINFO port = ReadPortInfo();
     const int language = ReadLanguage();
+    const COperation op(this, m_read, port);
     if (!PortCanRead(port)) {
         // The read requests would only be sent (a queue would even print them); nothing comes back.
-        ShowMessage(PortCannotReadText(port, language), MessageIcon::Warning, this);
+        op.FailedWith(PortCannotReadText(port, language));
         return;
     }
     CInstructionProtocol* instruction = m_instruction.get();
     m_exchange.Start([instruction, port] { return instruction->BackupEeprom(port); },
-                     [this, language](int code) {
+                     [this, op, language](int code) {
                          // Without a backup the whole EEPROM was still read: the pages show it,
                          // so that nothing older is written back by the next Apply.
                          if (code == 0 || code == COMM_CREATE_FILE)
                              FillPages();
                          if (code != 0) {
-                             ShowCommError(code, language, this);
+                             op.CommFailed(code, language);
                              return;
                          }
-                         ShowMessageKey(m_blueprint.readMessage, language, this);
+                         op.Succeeded(m_blueprint.readMessage, language);
                      });
 }
 
@@ -206,7 +209,7 @@ void CEepromScreen::OnApply() {
     if (QWidget* focus = focusWidget())
         focus->clearFocus(); // settles a number still being typed
     CollectPages();
-    Write(m_blueprint.applyMessage, language);
+    Write(COperation(this, m_apply, ReadPortInfo()), m_blueprint.applyMessage, language);
 }
 
 QString CEepromScreen::FileSuffix() const {
@@ -225,10 +228,11 @@ void CEepromScreen::OnSaveFile() {
     const QString path = AskSaveFileName(this, FileFilterText(), FileSuffix());
     if (path.isEmpty())
         return;
+    const COperation op(this, m_save);
     if (m_instruction->SaveEepromFile(path) == 1)
-        ShowMessageKey("SaveFileSuccess", language, this);
+        op.Succeeded("SaveFileSuccess", language, QDir::toNativeSeparators(path));
     else
-        ShowMessageKey("SaveFileFail", language, this, MessageIcon::Warning);
+        op.Failed("SaveFileFail", language, QDir::toNativeSeparators(path));
 }
 
 void CEepromScreen::OnLoadFile() {
@@ -238,26 +242,27 @@ void CEepromScreen::OnLoadFile() {
     const QString path = AskOpenFileName(this, FileFilterText(), FileSuffix());
     if (path.isEmpty())
         return;
-    if (!LoadChecked(path, language))
+    const COperation op(this, m_load);
+    if (!LoadChecked(op, path, language))
         return;
     FillPages();
-    ShowMessageKey("ReadPrinterSuccess", language, this);
+    op.Succeeded("ReadPrinterSuccess", language, QDir::toNativeSeparators(path));
 }
 
-bool CEepromScreen::LoadChecked(const QString& path, int language) {
+bool CEepromScreen::LoadChecked(const COperation& op, const QString& path, int language) {
     // Only a whole EEPROM file of this language loads; the pages keep their values otherwise.
+    const QString shown = QDir::toNativeSeparators(path);
     const EepromFileVerdict verdict = ReadEepromFile(path, m_blueprint.instruction);
     if (verdict.file == InputFileProblem::Missing) {
-        ShowMessageKey("ReadPrinterFail", language, this, MessageIcon::Warning);
+        op.Failed("ReadPrinterFail", language, shown);
         return false;
     }
     if (!verdict.Ok()) {
-        ShowMessage(EepromFileVerdictText(verdict, path, m_blueprint.instruction, language),
-                    MessageIcon::Warning, this);
+        op.FailedWith(EepromFileVerdictText(verdict, path, m_blueprint.instruction, language));
         return false;
     }
     if (m_instruction->LoadEepromFile(path) != 1) {
-        ShowMessageKey("ReadPrinterFail", language, this, MessageIcon::Warning);
+        op.Failed("ReadPrinterFail", language, shown);
         return false;
     }
     return true;
@@ -273,12 +278,12 @@ void CEepromScreen::OnRestore() {
     }
     // A backup that is not a whole EEPROM file of this language is not written to the printer.
     const int language = ReadLanguage();
-    if (!LoadChecked(backup, language)) {
+    if (!LoadChecked(COperation(this, m_restore), backup, language)) {
         UpdateButtons();
         return;
     }
     FillPages();
-    Write(m_blueprint.restoreMessage, language);
+    Write(COperation(this, m_restore, ReadPortInfo()), m_blueprint.restoreMessage, language);
 }
 
 namespace {
@@ -342,7 +347,7 @@ constexpr EepromScreenBlueprint kVklcBlueprint{INSTRUCTION_VKLC,
                                                1377,
                                                1378,
                                                1379,
-                                               "RebootEffective",
+                                               "ReadPrinterSuccess",
                                                "ApplayEffective",
                                                "RebootEffective",
                                                "*.eep",

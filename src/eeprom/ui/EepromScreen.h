@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace quillory {
 
+class COperation;
+
 // The tab control of an EEPROM screen (id 1072) with the language's pages, page 1 in view.
 class CEepromTabCtrl : public QTabWidget {
     Q_OBJECT
@@ -94,9 +96,9 @@ private:
     void UpdateButtons();
     void FillPages();
     void CollectPages();
-    void Write(const char* successMessage, int language);
-    // Loads an EEPROM file into the instruction object, or says why it was refused.
-    bool LoadChecked(const QString& path, int language);
+    void Write(const COperation& op, const char* successMessage, int language);
+    // Loads an EEPROM file into the instruction object, or reports through op why it was refused.
+    bool LoadChecked(const COperation& op, const QString& path, int language);
     [[nodiscard]] QString FileFilterText() const;
     [[nodiscard]] QString FileSuffix() const;
 

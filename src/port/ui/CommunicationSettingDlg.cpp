@@ -1,7 +1,7 @@
 #include "port/ui/CommunicationSettingDlg.h"
 
 #include "app/AppSettings.h"
-#include "app/ui/Messages.h"
+#include "app/ui/Activity.h"
 #include "port/PortChoice.h"
 #include "port/ui/PortControls.h"
 #include "port/ui/PortSubPage.h"
@@ -57,15 +57,14 @@ CCommunicationSettingDlg::CCommunicationSettingDlg(QWidget* parent)
     connect(m_ok, &QPushButton::clicked, this, &CCommunicationSettingDlg::OnOK);
     connect(m_cancel, &QPushButton::clicked, this, &CCommunicationSettingDlg::OnCancel);
 
-    SelectInstruction(ReadInstruction());
     m_subPages.Create(this, QRect(), ReadLanguage());
     if (m_driverMode) {
         m_portType->hide();
         m_portTypeLabel->hide();
-        m_subPages.Show(SUBPAGE_DRIVER);
-    } else {
-        m_subPages.Show(SUBPAGE_COM);
     }
+    // The page opens on the saved port, whatever kind it is: a page that showed the serial
+    // defaults instead would save them over the saved port at the first OK.
+    ReloadSettings();
     m_cancel->setEnabled(false);
     PlaceControls();
 }
@@ -160,21 +159,31 @@ void CCommunicationSettingDlg::OnCancel() {
 void CCommunicationSettingDlg::OnOK() {
     if (m_proof.IsBusy())
         return;
+    const tagPORTINFO info = m_subPages.Build();
+    const COperation op(this, m_ok, info);
+    const int language = ReadLanguage();
+    // Nothing is saved for a network port without an address: it would replace a working one.
+    if (IsAddressMissing(info)) {
+        op.Failed("AddressMissing", language);
+        m_subPages.FocusAddress();
+        return;
+    }
     m_cancel->setEnabled(true);
     WriteInstruction(ChosenInstruction());
-    const tagPORTINFO info = m_subPages.Build();
     WritePortInfo(info);
     m_ok->setEnabled(false);
-    m_proof.Start([info] { return ProvePort(info); }, [this](int code) { ProofDone(code); });
+    m_proof.Start([info] { return ProvePort(info); },
+                  [this, op, language](int code) { ProofDone(op, code, language); });
 }
 
-void CCommunicationSettingDlg::ProofDone(int code) {
+void CCommunicationSettingDlg::ProofDone(const COperation& op, int code, int language) {
     m_ok->setEnabled(true);
     if (code != 0) {
         // The choice stays saved: only the open test failed.
-        ShowCommError(code, ReadLanguage(), this);
+        op.CommFailed(code, language);
         return;
     }
+    op.Succeeded("PortOpened", language, Notify::LogOnly);
     // An operator who has moved on to another page meanwhile is not pulled away from it.
     if (isVisible())
         emit commandRequested(kPrinterSettingsCommand);

@@ -15,6 +15,8 @@ class QRadioButton;
 
 namespace quillory {
 
+class COperation;
+
 // Radio buttons of the command languages and the index each stands for.
 struct InstructionRadio {
     int id;
@@ -67,7 +69,7 @@ protected:
 private:
     void SelectInstruction(int instruction);
     [[nodiscard]] int ChosenInstruction() const;
-    void ProofDone(int code);
+    void ProofDone(const COperation& op, int code, int language);
     void PlaceControls();
 
     QGroupBox* m_instructionGroup;

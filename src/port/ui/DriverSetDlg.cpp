@@ -2,11 +2,12 @@
 
 #include "app/AppPaths.h"
 #include "app/AppSettings.h"
-#include "app/ui/Messages.h"
+#include "app/ui/Activity.h"
 #include "port/backends/Backends.h"
 #include "port/ui/PortControls.h"
 #include "port/ui/PrinterSearch.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -51,7 +52,7 @@ CDriverSetDlg::CDriverSetDlg(QWidget* parent) : CPortSubPage("DriverDlg", parent
     m_address = AddControl(IDC_ADDRESS, new CChoiceCombo(this));
     m_address->lineEdit()->setMaxLength(int(std::size(tagPORTINFO{}.netAddress)) - 1);
     m_address->setMinimumWidth(150);
-    m_address->setEnabled(false);
+    // Usable at once, typed or chosen from a search.
     m_addressLabel->setBuddy(m_address);
     m_portLabel = AddControl(IDC_PORT_LABEL, new QLabel(QStringLiteral("Port:"), this));
     m_port = AddControl(IDC_PORT, new QSpinBox(this));
@@ -108,10 +109,7 @@ CDriverSetDlg::CDriverSetDlg(QWidget* parent) : CPortSubPage("DriverDlg", parent
         }
         m_address->setCurrentIndex(0);
     };
-    m_search->onFinished = [this](int) {
-        m_address->setEnabled(true);
-        m_searchButton->setEnabled(true);
-    };
+    m_search->onFinished = [this](int) { m_searchButton->setEnabled(true); };
 
     connect(m_local, &QRadioButton::clicked, this, [this] { ShowLocalMode(true); });
     connect(m_network, &QRadioButton::clicked, this, [this] { ShowLocalMode(false); });
@@ -119,9 +117,13 @@ CDriverSetDlg::CDriverSetDlg(QWidget* parent) : CPortSubPage("DriverDlg", parent
     connect(m_searchButton, &QPushButton::clicked, this, &CDriverSetDlg::Search);
     for (const auto& [button, program] :
          {std::pair{m_install, DriverProgram::Setup}, std::pair{m_uninstall, DriverProgram::Uninstall}}) {
-        connect(button, &QPushButton::clicked, this, [this, program = program] {
-            if (!StartDriverProgram(program))
-                ShowMessageKey("DriverSetupError", ReadLanguage(), this, MessageIcon::Warning);
+        connect(button, &QPushButton::clicked, this, [this, button = button, program = program] {
+            const COperation op(this, button);
+            if (StartDriverProgram(program))
+                op.Succeeded("DriverSetupStarted", ReadLanguage(), Notify::LogOnly);
+            else
+                op.Failed("DriverSetupError", ReadLanguage(),
+                          QDir::toNativeSeparators(DriverProgramCandidates(program).constFirst()));
         });
     }
     m_local->setChecked(true);
@@ -152,7 +154,8 @@ tagPORTINFO CDriverSetDlg::BuildPortInfo() const {
         return info;
     }
     tagPORTINFO info = MakePortInfo(PORT_NET);
-    SetPortText(info.netAddress, m_address->ChosenText());
+    // A typed address counts as much as one a search found.
+    SetPortText(info.netAddress, m_address->currentText().trimmed());
     info.netPort = m_port->value();
     return info;
 }
@@ -197,9 +200,18 @@ bool CDriverSetDlg::Search() {
     if (m_search->IsRunning())
         return false;
     m_searchButton->setEnabled(false);
-    m_address->setEnabled(false);
+    // What was typed stays until a printer answers: a search that finds nothing keeps it.
+    const QString typed = m_address->currentText();
     m_address->clear();
-    return m_search->Start(ReadLanguage(), this);
+    m_address->SetTypedText(typed);
+    return m_search->Start(ReadLanguage(), this, m_searchButton->text());
+}
+
+void CDriverSetDlg::FocusAddress() {
+    if (m_local->isChecked())
+        return;
+    m_address->setFocus(Qt::OtherFocusReason);
+    m_address->lineEdit()->selectAll();
 }
 
 } // namespace quillory

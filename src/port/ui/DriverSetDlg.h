@@ -53,6 +53,7 @@ public:
     // Shows a DRIVER description, or in driver mode a NET one.
     void ShowPortInfo(const tagPORTINFO& info) override;
     void FillListIfEmpty() override;
+    void FocusAddress() override;
 
     // Lists the installed printers of the family afresh, keeping the chosen one when it is
     // still there.

@@ -19,7 +19,7 @@ CNetworkSetDlg::CNetworkSetDlg(QWidget* parent) : CPortSubPage("NetDlg", parent)
     m_address->setInsertPolicy(QComboBox::NoInsert);
     m_address->lineEdit()->setMaxLength(int(std::size(tagPORTINFO{}.netAddress)) - 1);
     m_address->setMinimumWidth(150);
-    m_address->setEnabled(false);
+    // Usable at once: many printers do not answer a search from another subnet.
     m_port = AddControl(IDC_PORT, new QSpinBox(this));
     m_port->setRange(0, 65535);
     m_port->setButtonSymbols(QAbstractSpinBox::NoButtons);
@@ -57,10 +57,7 @@ CNetworkSetDlg::CNetworkSetDlg(QWidget* parent) : CPortSubPage("NetDlg", parent)
         }
         m_address->setCurrentIndex(0);
     };
-    m_search->onFinished = [this](int) {
-        m_address->setEnabled(true);
-        m_searchButton->setEnabled(true);
-    };
+    m_search->onFinished = [this](int) { m_searchButton->setEnabled(true); };
     connect(m_searchButton, &QPushButton::clicked, this, &CNetworkSetDlg::Search);
 }
 
@@ -88,8 +85,16 @@ void CNetworkSetDlg::Search() {
     if (m_search->IsRunning())
         return;
     m_searchButton->setEnabled(false);
+    // What was typed stays until a printer answers: a search that finds nothing keeps it.
+    const QString typed = m_address->currentText();
     m_address->clear();
-    m_search->Start(ReadLanguage(), this);
+    m_address->setEditText(typed);
+    m_search->Start(ReadLanguage(), this, m_searchButton->text());
+}
+
+void CNetworkSetDlg::FocusAddress() {
+    m_address->setFocus(Qt::OtherFocusReason);
+    m_address->lineEdit()->selectAll();
 }
 
 } // namespace quillory

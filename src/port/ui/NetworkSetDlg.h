@@ -11,8 +11,8 @@ namespace quillory {
 
 class CPrinterSearch;
 
-// Network port sub-page: address and TCP port of a network printer, and a search that lists
-// the printers answering on the network. The address box becomes usable after the first search.
+// Network port sub-page: address and TCP port of a network printer, typed or chosen from a
+// search that lists the printers answering on the network.
 class CNetworkSetDlg : public CPortSubPage {
     Q_OBJECT
 public:
@@ -31,6 +31,7 @@ public:
 
     [[nodiscard]] tagPORTINFO BuildPortInfo() const override;
     void ShowPortInfo(const tagPORTINFO& info) override;
+    void FocusAddress() override;
 
     // The search button.
     void Search();

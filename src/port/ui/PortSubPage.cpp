@@ -8,6 +8,8 @@ CPortSubPage::~CPortSubPage() = default;
 
 void CPortSubPage::FillListIfEmpty() {}
 
+void CPortSubPage::FocusAddress() {}
+
 void CPortSubPage::paintEvent(QPaintEvent*) {}
 
 } // namespace quillory

@@ -19,6 +19,8 @@ public:
     // Runs when the sub-page comes into view: a sub-page with a list of attached printers
     // fills it when it is empty.
     virtual void FillListIfEmpty();
+    // Puts the keyboard focus into the network address field, on sub-pages that have one.
+    virtual void FocusAddress();
 
 protected:
     // A sub-page lies over its host's group box or skinned background and shows it through.

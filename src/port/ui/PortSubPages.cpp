@@ -39,6 +39,10 @@ bool IsDriverMode() {
     return ReadCommMode() == 1;
 }
 
+bool IsAddressMissing(const tagPORTINFO& info) {
+    return info.portType == PORT_NET && PortText(info.netAddress).trimmed().isEmpty();
+}
+
 void CPortSubPages::Create(QWidget* host, const QRect& area, int languageIndex) {
     if (IsCreated())
         return;
@@ -104,6 +108,11 @@ int CPortSubPages::ShowSaved(const tagPORTINFO& info, bool driverMode) {
     if (fits)
         m_pages[std::size_t(index)]->ShowPortInfo(info);
     return index;
+}
+
+void CPortSubPages::FocusAddress() {
+    if (CPortSubPage* page = Page(m_inView))
+        page->FocusAddress();
 }
 
 } // namespace quillory

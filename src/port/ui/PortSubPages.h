@@ -27,6 +27,8 @@ inline constexpr int kPortSubPageCount = 5;
 [[nodiscard]] int SubPageForPortType(std::int32_t portType, bool driverMode);
 // ReadCommMode() == 1.
 [[nodiscard]] bool IsDriverMode();
+// A network port whose address was left empty: nothing could be reached through it.
+[[nodiscard]] bool IsAddressMissing(const tagPORTINFO& info);
 
 // The five port sub-pages of the port page or the wizard, all in one rectangle of their host,
 // one in view at a time.
@@ -55,6 +57,8 @@ public:
     [[nodiscard]] tagPORTINFO Build() const;
     // Shows the sub-page of a saved description with the description in it; returns its index.
     int ShowSaved(const tagPORTINFO& info, bool driverMode);
+    // Puts the keyboard focus into the address field of the sub-page in view, if it has one.
+    void FocusAddress();
 
 private:
     std::array<CPortSubPage*, kPortSubPageCount> m_pages{};

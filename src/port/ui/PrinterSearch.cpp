@@ -1,7 +1,9 @@
 #include "port/ui/PrinterSearch.h"
 
-#include "app/ui/Messages.h"
+#include "app/ui/Activity.h"
 #include "port/PortChoice.h"
+
+#include "app/LanguageTexts.h"
 
 #include <QProgressBar>
 
@@ -21,12 +23,14 @@ CPrinterSearch::CPrinterSearch(QProgressBar* bar, QObject* parent) : QObject(par
 
 CPrinterSearch::~CPrinterSearch() = default;
 
-bool CPrinterSearch::Start(int languageIndex, QWidget* messageParent) {
+bool CPrinterSearch::Start(int languageIndex, QWidget* messageParent, const QString& operation) {
     if (IsRunning())
         return false;
     m_running = true;
     m_language = languageIndex;
     m_messageParent = messageParent;
+    m_operation = operation;
+    m_found.clear();
     if (m_bar) {
         m_bar->setRange(0, 100);
         m_bar->setValue(0);
@@ -53,10 +57,14 @@ void CPrinterSearch::StartRound(int mode) {
 }
 
 void CPrinterSearch::RoundDone(int mode, const QStringList& addresses, int errorCode) {
+    for (const QString& address : addresses) {
+        if (!m_found.contains(address))
+            m_found << address;
+    }
     if (!addresses.isEmpty() && onFound)
         onFound(addresses);
     if (errorCode != 0) {
-        ShowCommError(errorCode, m_language, m_messageParent);
+        COperation(m_messageParent, m_operation).CommFailed(errorCode, m_language);
         Finish(errorCode);
     } else if (mode < kLastMode) {
         StartRound(mode + 1);
@@ -66,6 +74,11 @@ void CPrinterSearch::RoundDone(int mode, const QStringList& addresses, int error
 }
 
 void CPrinterSearch::Finish(int errorCode) {
+    if (errorCode == 0) {
+        const QString found = GetMessageText("SearchDone", m_language).arg(m_found.size());
+        COperation(m_messageParent, m_operation)
+            .SucceededWith(found, m_found.join(QStringLiteral(", ")), Notify::LogOnly);
+    }
     m_timer.stop();
     if (m_bar)
         m_bar->hide();

@@ -34,8 +34,9 @@ public:
     // shown to the operator in the language held at the start).
     std::function<void(int errorCode)> onFinished;
 
-    // Starts a search unless one runs; languageIndex is the language of its error message.
-    bool Start(int languageIndex, QWidget* messageParent);
+    // Starts a search unless one runs; languageIndex is the language of its messages, and
+    // operation names it in the activity log.
+    bool Start(int languageIndex, QWidget* messageParent, const QString& operation = {});
     [[nodiscard]] bool IsRunning() const { return m_task.IsBusy() || m_running; }
     // Waits for the round in progress (tests).
     bool Wait(int timeoutMs = -1) { return m_task.Wait(timeoutMs); }
@@ -51,6 +52,8 @@ private:
 
     QPointer<QProgressBar> m_bar;
     QPointer<QWidget> m_messageParent;
+    QString m_operation;
+    QStringList m_found;
     QTimer m_timer;
     int m_language = 0;
     bool m_running = false;

@@ -1,7 +1,7 @@
 #include "port/ui/WizardDlg.h"
 
 #include "app/AppSettings.h"
-#include "app/ui/Messages.h"
+#include "app/ui/Activity.h"
 #include "app/ui/SkinFiles.h"
 #include "port/PortChoice.h"
 #include "port/ui/PortControls.h"
@@ -123,7 +123,9 @@ void CWizardDlg::ShowStep(int step) {
 void CWizardDlg::OnNext() {
     if (!m_subPages.IsCreated()) {
         m_subPages.Create(this, kSubPageArea, ReadLanguage());
-        m_subPages.Show(m_driverMode ? SUBPAGE_DRIVER : SUBPAGE_COM);
+        // The saved port, as on the Connection page: Finish must not put the serial defaults
+        // over a port that was chosen before.
+        m_subPages.ShowSaved(ReadPortInfo(), m_driverMode);
     } else {
         m_subPages.Show(m_driverMode ? SUBPAGE_DRIVER : qMax(0, m_portType->currentIndex()));
     }
@@ -153,19 +155,29 @@ void CWizardDlg::OnFinish() {
     if (m_step == 1)
         OnNext();
     const tagPORTINFO info = m_subPages.Build();
+    const COperation op(this, m_finish, info);
+    const int language = ReadLanguage();
+    // Nothing is saved for a network port without an address; the wizard stays on the port.
+    if (IsAddressMissing(info)) {
+        op.Failed("AddressMissing", language);
+        m_subPages.FocusAddress();
+        return;
+    }
     WritePortInfo(info);
     m_back->setEnabled(false);
     m_finish->setEnabled(false);
-    m_proof.Start([info] { return ProvePort(info); }, [this](int code) { ProofDone(code); });
+    m_proof.Start([info] { return ProvePort(info); },
+                  [this, op, language](int code) { ProofDone(op, code, language); });
 }
 
-void CWizardDlg::ProofDone(int code) {
+void CWizardDlg::ProofDone(const COperation& op, int code, int language) {
     if (code == 0) {
+        op.Succeeded("PortOpened", language, Notify::LogOnly);
         accept();
         return;
     }
     // The choice stays saved; the operator may correct it and finish again.
-    ShowCommError(code, ReadLanguage(), this);
+    op.CommFailed(code, language);
     m_back->setEnabled(true);
     m_finish->setEnabled(true);
 }

@@ -14,6 +14,8 @@ class QPushButton;
 
 namespace quillory {
 
+class COperation;
+
 // The two-step first-run wizard: the command language, then the port. Finish saves both and
 // proves the port by opening it once; it closes only when the port opened.
 class CWizardDlg : public CScreenDialog {
@@ -58,7 +60,7 @@ protected:
 
 private:
     void ShowStep(int step);
-    void ProofDone(int code);
+    void ProofDone(const COperation& op, int code, int language);
 
     QPixmap m_background;
     QLabel* m_heading;

@@ -2,8 +2,8 @@
 
 #include "app/AppSettings.h"
 #include "app/LanguageTexts.h"
+#include "app/ui/Activity.h"
 #include "app/ui/FileDialogs.h"
-#include "app/ui/Messages.h"
 #include "controls/DateTimeEdit.h"
 #include "controls/PaperNunberEditEx.h"
 #include "port/PortAbilities.h"
@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -359,25 +360,26 @@ void CPrinterSetScreen::OnReadSettings() {
         return;
     const int language = ReadLanguage();
     const tagPORTINFO port = ReadPortInfo();
+    const COperation op(this, m_read, port);
     if (!PortCanRead(port)) {
         // The queries would only be sent (a queue would even print them); nothing comes back.
-        ShowMessage(PortCannotReadText(port, language), MessageIcon::Warning, this);
+        op.FailedWith(PortCannotReadText(port, language));
         return;
     }
     CInstructionProtocol* instruction = m_instruction.get();
     // A failed read may leave part of the printer's answer in the object; it changes nothing.
     const SettingsRecord before = instruction->GetSettingsRecord();
     m_exchange.Start([instruction, port] { return instruction->ReadSettings(port); },
-                     [this, language, before](int code) {
+                     [this, op, language, before](int code) {
                          if (code != 0) {
                              m_instruction->SetSettingsRecord(before);
-                             ShowCommError(code, language, this);
+                             op.CommFailed(code, language);
                              return;
                          }
                          m_filled = true;
                          UpdateButtons();
                          FillFromRecord(false);
-                         ShowMessageKey("ReadPrinterSuccess", language, this);
+                         op.Succeeded("ReadPrinterSuccess", language);
                      });
 }
 
@@ -389,13 +391,14 @@ void CPrinterSetScreen::OnApplySettings() {
     CommitFocusedField();
     CollectIntoRecord();
     CInstructionProtocol* instruction = m_instruction.get();
+    const COperation op(this, m_apply, port);
     m_exchange.Start([instruction, port] { return instruction->ApplySettings(port); },
-                     [this, language](int code) {
+                     [this, op, language](int code) {
                          if (code != 0) {
-                             ShowCommError(code, language, this);
+                             op.CommFailed(code, language);
                              return;
                          }
-                         ShowMessageKey(m_blueprint.applyMessage, language, this);
+                         op.Succeeded(m_blueprint.applyMessage, language);
                      });
 }
 
@@ -420,12 +423,16 @@ void CPrinterSetScreen::OnSaveFile() {
     SettingsRecord record = m_instruction->GetSettingsRecord();
     std::visit([](auto& r) { r.DPI = ValidDpiOr203(r.DPI); }, record);
     m_instruction->SetSettingsRecord(record);
+    const COperation op(this, m_save);
+    const QString shown = QDir::toNativeSeparators(path);
     if (m_instruction->SaveSettingsFile(path) != 1) {
-        ShowMessageKey("SaveFileFail", language, this, MessageIcon::Warning);
+        op.Failed("SaveFileFail", language, shown);
         return;
     }
     if (m_blueprint.saveMessage)
-        ShowMessageKey(m_blueprint.saveMessage, language, this);
+        op.Succeeded(m_blueprint.saveMessage, language, shown);
+    else
+        op.Succeeded("SaveFileSuccess", language, shown, Notify::LogOnly);
 }
 
 void CPrinterSetScreen::OnLoadFile() {
@@ -437,33 +444,39 @@ void CPrinterSetScreen::OnLoadFile() {
         return;
     // Nothing is loaded from a file that is not one of this language's settings files: the screen
     // keeps what it shows, and nothing unread may be applied.
+    const COperation op(this, m_load);
+    const QString shown = QDir::toNativeSeparators(path);
     const SettingsFileVerdict verdict = CheckSettingsFile(path, m_blueprint.instruction);
     if (verdict.file == InputFileProblem::Missing) {
-        ShowMessageKey("ReadPrinterFail", language, this, MessageIcon::Warning);
+        op.Failed("ReadPrinterFail", language, shown);
         return;
     }
     if (!verdict.Ok()) {
-        ShowMessage(SettingsFileVerdictText(verdict, path, m_blueprint.instruction, language),
-                    MessageIcon::Warning, this);
+        op.FailedWith(SettingsFileVerdictText(verdict, path, m_blueprint.instruction, language));
         return;
     }
     if (m_instruction->LoadSettingsFile(path) != 1) {
-        ShowMessageKey("ReadPrinterFail", language, this, MessageIcon::Warning);
+        op.Failed("ReadPrinterFail", language, shown);
         return;
     }
     m_filled = true;
     UpdateButtons();
-    ClampLoadedRecord(path, language);
+    ClampLoadedRecord(op, path, language);
 }
 
-void CPrinterSetScreen::ClampLoadedRecord(const QString& path, int language) {
+void CPrinterSetScreen::ClampLoadedRecord(const COperation& op, const QString& path, int language) {
     SettingsRecord record = m_instruction->GetSettingsRecord();
     const std::vector<SettingViolation> changes = ClampToRanges(record);
     m_instruction->SetSettingsRecord(record);
     FillFromRecord(true);
+    // A clamped file is loaded with a message listing what changed; a file within its ranges is
+    // loaded without a box, the activity log records it.
     if (!changes.empty())
-        ShowMessage(FormatMessageText("SettingsClamped", language, {path, ClampedLines(changes, language)}),
-                    MessageIcon::Warning, this);
+        op.SucceededWith(
+            FormatMessageText("SettingsClamped", language, {path, ClampedLines(changes, language)}), {},
+            Notify::Box);
+    else
+        op.Succeeded("FileLoaded", language, QDir::toNativeSeparators(path), Notify::LogOnly);
 }
 
 } // namespace quillory

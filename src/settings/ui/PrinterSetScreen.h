@@ -17,6 +17,8 @@ class QRadioButton;
 
 namespace quillory {
 
+class COperation;
+
 class CDateTimeEdit;
 class CPaperNunberEditEx;
 
@@ -130,7 +132,7 @@ private:
     void OnClockCheck(bool checked);
     void OnClockMethod();
     // Brings what a loaded file holds outside the ranges to their limits and says what changed.
-    void ClampLoadedRecord(const QString& path, int language);
+    void ClampLoadedRecord(const COperation& op, const QString& path, int language);
     void CommitFocusedField();
     [[nodiscard]] QString FileFilterText() const;
     [[nodiscard]] QString FileSuffix() const;

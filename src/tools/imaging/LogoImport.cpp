@@ -41,6 +41,44 @@ PictureImport ImportPictureFile(const QString& path, CLogoBitmap& bitmap) {
     return result;
 }
 
+bool IsLogoFileName(const QString& path) {
+    return path.endsWith(QStringLiteral(".logo"), Qt::CaseInsensitive);
+}
+
+LogoFileImport ImportLogoOrPicture(const QString& path, CLogoBitmap& bitmap) {
+    LogoFileImport result;
+    result.kind = IsLogoFileName(path) ? InputFileKind::LogoFile : InputFileKind::Picture;
+    const InputFileData file = ReadInputFile(path, result.kind);
+    result.file = file.problem;
+    result.reason = file.reason;
+    if (file.Ok()) {
+        CLogoBitmap read;
+        result.converted = result.kind == InputFileKind::LogoFile ? ParseLogoStream(file.bytes, read)
+                                                                  : PictureToLogo(file.bytes, read);
+        if (result.converted)
+            bitmap = read;
+    }
+    return result;
+}
+
+QString LogoContentProblem(const LogoFileImport& import, const QString& path) {
+    return import.kind == InputFileKind::LogoFile
+               ? QStringLiteral("%1: not a logo file (%2 bytes starting with \"%3\" expected)")
+                     .arg(path)
+                     .arg(LogoStream(CLogoBitmap()).size())
+                     .arg(QString::fromLatin1(LogoStreamHeader()))
+               : QStringLiteral("%1: not a complete picture that can be read").arg(path);
+}
+
+bool LogoOrPictureToLogo(const QString& path, CLogoBitmap& bitmap, QString& why, int language) {
+    const LogoFileImport result = ImportLogoOrPicture(path, bitmap);
+    if (result.file != InputFileProblem::None)
+        why = InputFileProblemText(result.file, path, result.kind, language);
+    else if (!result.converted)
+        why = LogoContentProblem(result, path);
+    return result.converted;
+}
+
 bool PictureFileToLogo(const QString& path, CLogoBitmap& bitmap, QString* error) {
     const PictureImport result = ImportPictureFile(path, bitmap);
     if (error && result.file != InputFileProblem::None)

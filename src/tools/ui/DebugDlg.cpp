@@ -3,8 +3,8 @@
 #include "app/AppSettings.h"
 #include "app/AtomicFile.h"
 #include "app/LanguageTexts.h"
+#include "app/ui/Activity.h"
 #include "app/ui/FileDialogs.h"
-#include "app/ui/Messages.h"
 #include "controls/PaperNunberEditEx.h"
 #include "tools/DebugCodecs.h"
 #include "tools/FileSend.h"
@@ -20,6 +20,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -33,6 +35,10 @@ constexpr int kCountMaximum = 999999;
 
 QString TextFilter() {
     return FileFilter(QStringLiteral("text Files (*.txt)"), QStringLiteral("*.txt"));
+}
+
+QString PathAndWhy(const QString& path, const QString& why) {
+    return QDir::toNativeSeparators(path) + QStringLiteral(": ") + why;
 }
 
 QHBoxLayout* Row() {
@@ -55,13 +61,21 @@ CDebugDlg::CDebugDlg(QWidget* parent) : CPage("DebugDlg", parent) {
     BuildReplyGroup(replyGroup);
     auto* fileGroup = AddControl(IDC_FILE_GROUP, new QGroupBox(QStringLiteral("Repeated file send"), this));
     BuildFileGroup(fileGroup);
-    page->addWidget(editorGroup, 5);
-    page->addWidget(replyGroup, 3);
+    // The replies take the height the editor leaves free.
+    page->addWidget(editorGroup, 4);
+    page->addWidget(replyGroup, 5);
     page->addWidget(fileGroup, 0);
 
     m_editor->AddNewDocument();
     connect(&m_timer, &QTimer::timeout, this, &CDebugDlg::OnTimerTick);
-    connect(&m_fileSend, &CRepeatedFileSend::sent, this, [this] { AddToCount(m_fileCount, 1); });
+    connect(&m_fileSend, &CRepeatedFileSend::sent, this, [this] {
+        AddToCount(m_fileCount, 1);
+        ++m_fileSends;
+        LogTrafficNote(QStringLiteral("%1  (%2, %3)")
+                           .arg(QFileInfo(m_sendPath).size())
+                           .arg(QFileInfo(m_sendPath).fileName())
+                           .arg(m_fileSends));
+    });
     connect(&m_fileSend, &CRepeatedFileSend::finished, this, &CDebugDlg::OnFileSendFinished);
     UpdateButtons();
 }
@@ -72,6 +86,7 @@ CDebugDlg::~CDebugDlg() {
     m_timer.stop();
     m_cancelExchange = true;
     m_fileSend.RequestStop();
+    m_traffic.Close();
 }
 
 CPaperNunberEditEx* CDebugDlg::AddNumberField(int id, QWidget* parent, int value, int minimum,
@@ -160,25 +175,32 @@ void CDebugDlg::BuildReplyGroup(QWidget* group) {
 
     auto* row = Row();
     m_replyHex = AddControl(IDC_REPLY_HEX, new QCheckBox(QStringLiteral("Hex"), group));
+    m_timeStamps = AddControl(IDC_TIME_STAMPS, new QCheckBox(QStringLiteral("Time"), group));
     auto* save = AddControl(IDC_REPLY_SAVE, new QPushButton(QStringLiteral("Save"), group));
     auto* clear = AddControl(IDC_REPLY_CLEAR, new QPushButton(QStringLiteral("Clear"), group));
+    m_trafficLog = AddControl(IDC_TRAFFIC_LOG, new QCheckBox(QStringLiteral("Log to file"), group));
     auto* receivedLabel = AddControl(IDC_RECEIVED_LABEL, new QLabel(QStringLiteral("Received:"), group));
     m_receivedCount = AddNumberField(IDC_RECEIVED_COUNT, group, 0, 0, true);
     row->addWidget(m_replyHex);
+    row->addWidget(m_timeStamps);
     row->addSpacing(6);
     row->addWidget(save);
     row->addWidget(clear);
+    row->addSpacing(6);
+    row->addWidget(m_trafficLog);
     row->addStretch(1);
     row->addWidget(receivedLabel);
     row->addWidget(m_receivedCount);
     row->addWidget(AddResetButton(IDC_RECEIVED_RESET, m_receivedCount, group));
     layout->addLayout(row);
 
-    connect(m_replyHex, &QCheckBox::toggled, this, &CDebugDlg::OnReplyHex);
+    connect(m_replyHex, &QCheckBox::toggled, this, &CDebugDlg::ShowReplies);
+    connect(m_timeStamps, &QCheckBox::toggled, this, &CDebugDlg::ShowReplies);
+    connect(m_trafficLog, &QCheckBox::clicked, this, &CDebugDlg::OnTrafficLog);
     connect(save, &QPushButton::clicked, this, &CDebugDlg::OnReplySave);
     connect(clear, &QPushButton::clicked, this, [this] {
-        m_replyText.clear();
-        ShowReply();
+        m_replies.Clear();
+        ShowReplies();
     });
 }
 
@@ -221,26 +243,31 @@ void CDebugDlg::BuildFileGroup(QWidget* group) {
 }
 
 void CDebugDlg::OnOpen() {
+    const COperation op(this, m_open);
     const QString path = AskOpenFileName(this, TextFilter(), QStringLiteral("txt"));
     if (path.isEmpty())
         return;
     QByteArray bytes;
     QString why;
     if (!ReadFileToSend(path, bytes, why)) {
-        ShowMessage(GetMessageText("OpenFileFail", ReadLanguage()) + QLatin1Char('\n') +
-                        QDir::toNativeSeparators(path),
-                    MessageIcon::Warning, this);
+        op.Failed("OpenFileFail", ReadLanguage(), PathAndWhy(path, why));
         return;
     }
     m_editor->AddDocument(QFileInfo(path).fileName(), bytes);
+    op.Succeeded("FileLoaded", ReadLanguage(), QDir::toNativeSeparators(path), Notify::LogOnly);
 }
 
 void CDebugDlg::OnSave() {
+    const COperation op(this, ControlAs<QPushButton>(IDC_SAVE));
     const QString path = AskSaveFileName(this, TextFilter(), QStringLiteral("txt"));
     if (path.isEmpty())
         return;
-    if (!WriteFileAtomically(path, SaveBytes(m_editor->CurrentBytes(), m_editor->CurrentIsHexView())))
-        ShowMessageKey("SaveFileFail", ReadLanguage(), this, MessageIcon::Warning);
+    QString why;
+    if (!WriteFileAtomically(path, SaveBytes(m_editor->CurrentBytes(), m_editor->CurrentIsHexView()), &why)) {
+        op.Failed("SaveFileFail", ReadLanguage(), PathAndWhy(path, why));
+        return;
+    }
+    op.Succeeded("SaveFileSuccess", ReadLanguage(), QDir::toNativeSeparators(path), Notify::LogOnly);
 }
 
 void CDebugDlg::OnEditorHex(bool hexView) {
@@ -257,34 +284,73 @@ bool CDebugDlg::SendOnce() {
     const QByteArray bytes =
         m_editor->CurrentIsHexView() ? HexViewToBytes(content) : TextViewToBytes(content);
     const tagPORTINFO port = ReadPortInfo();
+    const bool timed = m_timedSend->isChecked();
+    const COperation op(this, timed ? static_cast<QAbstractButton*>(m_timedSend) : m_send, port);
     const std::atomic<bool>* cancel = &m_cancelExchange;
-    const bool started =
-        m_task.Start([port, bytes, cancel] { return RunDebugExchange(port, bytes, {}, cancel); },
-                     [this](const DebugReply& reply) { ExchangeFinished(reply); });
+    const bool started = m_task.Start(
+        [port, bytes, cancel] { return RunDebugExchange(port, bytes, {}, cancel); },
+        [this, op, bytes, timed](const DebugReply& reply) { ExchangeFinished(op, bytes, reply, timed); });
     UpdateButtons();
     return started;
 }
 
-void CDebugDlg::ExchangeFinished(const DebugReply& reply) {
-    // A failed exchange ends without a message (the timer may repeat it many times a second);
-    // whatever came before the failure is still shown.
+void CDebugDlg::ExchangeFinished(const COperation& op, const QByteArray& sent, const DebugReply& reply,
+                                 bool timed) {
+    // Whatever came before a failure is still counted and shown.
     AddToCount(m_sentCount, reply.sent);
+    if (reply.sent > 0)
+        LogTraffic(CTrafficLog::Direction::Sent, sent.first(std::min<qsizetype>(reply.sent, sent.size())));
     const QString text = QString::fromLocal8Bit(reply.bytes);
     AddToCount(m_receivedCount, text.size());
-    m_replyText = m_replyHex->isChecked() ? PrependReplyHex(reply.bytes, m_replyText)
-                                          : PrependReplyText(text, m_replyText);
-    ShowReply();
+    if (!reply.bytes.isEmpty()) {
+        LogTraffic(CTrafficLog::Direction::Received, reply.bytes);
+        const QDateTime now = QDateTime::currentDateTime();
+        const bool dropped = m_replies.Add(now, reply.bytes);
+        AddReplyLine(m_replies.Replies().constLast(), dropped);
+    }
     UpdateButtons();
+    const int language = ReadLanguage();
+    if (reply.code != 0) {
+        // A failing timed send stops at its first failure, which is shown once.
+        if (timed && m_timedSend->isChecked())
+            m_timedSend->setChecked(false);
+        op.CommFailed(reply.code, language);
+        return;
+    }
+    if (timed) {
+        ++m_timedExchanges;
+        m_timedSent += reply.sent;
+        m_timedReceived += text.size();
+        return;
+    }
+    op.SucceededWith(GetMessageText("DebugExchangeDone", language).arg(reply.sent).arg(text.size()), {},
+                     Notify::LogOnly);
 }
 
 void CDebugDlg::OnTimedSend(bool on) {
     if (on) {
+        m_timedExchanges = 0;
+        m_timedSent = 0;
+        m_timedReceived = 0;
         m_timerInterval->CommitText();
         m_timer.start(std::clamp(m_timerInterval->GetValue(), kMinIntervalMs, kMaxIntervalMs));
     } else {
         m_timer.stop();
+        EndTimedSend();
     }
     UpdateButtons();
+}
+
+void CDebugDlg::EndTimedSend() {
+    // One line in the activity log for the whole run, not one for every tick.
+    if (m_timedExchanges == 0)
+        return;
+    const int language = ReadLanguage();
+    COperation(this, m_timedSend, ReadPortInfo())
+        .SucceededWith(GetMessageText("TimedSendDone", language).arg(m_timedExchanges),
+                       GetMessageText("DebugExchangeDone", language).arg(m_timedSent).arg(m_timedReceived),
+                       Notify::LogOnly);
+    m_timedExchanges = 0;
 }
 
 void CDebugDlg::OnTimerTick() {
@@ -293,24 +359,91 @@ void CDebugDlg::OnTimerTick() {
         SendOnce();
 }
 
-void CDebugDlg::OnReplyHex(bool hexView) {
-    m_replyText = hexView ? ReplyTextToHex(m_replyText) : ReplyHexToText(m_replyText);
-    ShowReply();
+QString CDebugDlg::ReplyText() const {
+    return m_replies.Text(m_replyHex->isChecked(), m_timeStamps->isChecked());
 }
 
 void CDebugDlg::OnReplySave() {
+    const COperation op(this, ControlAs<QPushButton>(IDC_REPLY_SAVE));
     const QString path = AskSaveFileName(this, TextFilter(), QStringLiteral("txt"));
     if (path.isEmpty())
         return;
-    if (!WriteFileAtomically(path, SaveBytes(m_replyText.toLocal8Bit(), m_replyHex->isChecked())))
-        ShowMessageKey("SaveFileFail", ReadLanguage(), this, MessageIcon::Warning);
+    QString why;
+    if (!WriteFileAtomically(path, m_replies.SaveBytes(m_replyHex->isChecked(), m_timeStamps->isChecked()),
+                             &why)) {
+        op.Failed("SaveFileFail", ReadLanguage(), PathAndWhy(path, why));
+        return;
+    }
+    op.Succeeded("SaveFileSuccess", ReadLanguage(), QDir::toNativeSeparators(path), Notify::LogOnly);
 }
 
-void CDebugDlg::ShowReply() {
-    QString shown = m_replyText;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    m_reply->setPlainText(shown);
+void CDebugDlg::ShowReplies() {
+    QString text = ReplyText();
+    text.chop(1);
+    m_reply->setPlainText(text);
+}
+
+void CDebugDlg::AddReplyLine(const CReplyList::Reply& reply, bool dropped) {
+    // The newest line goes on top; the oldest leaves at the bottom once the list is full.
+    const QString line = CReplyList::Line(reply, m_replyHex->isChecked(), m_timeStamps->isChecked());
+    QTextDocument* document = m_reply->document();
+    if (m_replies.Count() == 1) {
+        m_reply->setPlainText(line);
+        return;
+    }
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::Start);
+    cursor.insertText(line + QLatin1Char('\n'));
+    if (dropped) {
+        QTextCursor last(document->lastBlock());
+        last.movePosition(QTextCursor::StartOfBlock);
+        last.movePosition(QTextCursor::PreviousCharacter, QTextCursor::MoveAnchor);
+        last.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        last.removeSelectedText();
+    }
+}
+
+void CDebugDlg::OnTrafficLog(bool on) {
+    if (!on) {
+        m_traffic.Close();
+        m_trafficLog->setToolTip(QString());
+        return;
+    }
+    const COperation op(this, m_trafficLog);
+    const QString path =
+        AskSaveFileName(this, FileFilter(QStringLiteral("Log Files (*.log)"), QStringLiteral("*.log")),
+                        QStringLiteral("log"));
+    QString why;
+    if (path.isEmpty() || !m_traffic.Open(path, why)) {
+        m_trafficLog->setChecked(false);
+        if (!path.isEmpty())
+            op.Failed("CreateFileError", ReadLanguage(), PathAndWhy(path, why));
+        return;
+    }
+    m_trafficLog->setToolTip(QDir::toNativeSeparators(path));
+    op.Succeeded("TrafficLogOn", ReadLanguage(), QDir::toNativeSeparators(path), Notify::LogOnly);
+}
+
+void CDebugDlg::LogTraffic(CTrafficLog::Direction direction, const QByteArray& bytes) {
+    QString why;
+    if (m_traffic.IsOpen() && !m_traffic.Write(QDateTime::currentDateTime(), direction, bytes, why))
+        StopTrafficLog(why);
+}
+
+void CDebugDlg::LogTrafficNote(const QString& note) {
+    QString why;
+    if (m_traffic.IsOpen() &&
+        !m_traffic.WriteNote(QDateTime::currentDateTime(), CTrafficLog::Direction::Sent, note, why))
+        StopTrafficLog(why);
+}
+
+void CDebugDlg::StopTrafficLog(const QString& why) {
+    // A log that cannot be written is said once and ends; the terminal goes on without it.
+    const QString path = m_traffic.Path();
+    m_traffic.Close();
+    m_trafficLog->setChecked(false);
+    m_trafficLog->setToolTip(QString());
+    COperation(this, m_trafficLog).Failed("SaveFileFail", ReadLanguage(), PathAndWhy(path, why));
 }
 
 void CDebugDlg::OnBrowse() {
@@ -328,19 +461,27 @@ void CDebugDlg::OnFileSend() {
         return;
     m_fileInterval->CommitText();
     const int interval = std::clamp(m_fileInterval->GetValue(), kMinIntervalMs, kMaxIntervalMs);
+    m_fileSends = 0;
     m_fileSend.Start(m_sendPath, interval, ReadPortInfo());
     UpdateButtons();
 }
 
-void CDebugDlg::OnFileSendFinished(CRepeatedFileSend::Outcome outcome, int code) {
+void CDebugDlg::OnFileSendFinished(CRepeatedFileSend::Outcome outcome, int code, const QString& detail) {
     UpdateButtons();
     const int language = ReadLanguage();
-    if (outcome == CRepeatedFileSend::Outcome::CommunicationFailed)
-        ShowCommError(code, language, this);
-    else if (outcome == CRepeatedFileSend::Outcome::FileUnreadable)
-        ShowMessage(GetMessageText("OpenFileFail", language) + QLatin1Char('\n') +
-                        QDir::toNativeSeparators(m_sendPath),
-                    MessageIcon::Warning, this);
+    const COperation op(this, m_fileSendButton, ReadPortInfo());
+    switch (outcome) {
+    case CRepeatedFileSend::Outcome::CommunicationFailed:
+        op.CommFailed(code, language);
+        break;
+    case CRepeatedFileSend::Outcome::FileUnreadable:
+        op.Failed("OpenFileFail", language, PathAndWhy(m_sendPath, detail));
+        break;
+    case CRepeatedFileSend::Outcome::Stopped:
+        op.SucceededWith(GetMessageText("RepeatSendDone", language).arg(m_fileSends),
+                         QDir::toNativeSeparators(m_sendPath), Notify::LogOnly);
+        break;
+    }
 }
 
 void CDebugDlg::UpdateButtons() {

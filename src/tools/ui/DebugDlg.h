@@ -4,6 +4,8 @@
 #include "app/ui/Page.h"
 #include "tools/DebugExchange.h"
 #include "tools/ui/RepeatedFileSend.h"
+#include "tools/ui/ReplyList.h"
+#include "tools/ui/TrafficLog.h"
 
 #include <QTimer>
 
@@ -16,12 +18,14 @@ class QPushButton;
 
 namespace quillory {
 
+class COperation;
 class CPaperNunberEditEx;
 class CTabEdit;
 
 // Page 4, the debug terminal: raw bytes to the printer from tabbed documents (escapes or hex
 // tokens), sent once, on a timer, or as a whole file sent repeatedly; the printer's replies are
-// collected newest first and shown as text or hex.
+// collected newest first, one a line, as text or hex, with their times if asked; the traffic can
+// be written to a file as it happens.
 class CDebugDlg : public CPage {
     Q_OBJECT
 public:
@@ -61,6 +65,8 @@ public:
         IDC_EDITOR_GROUP = 1033,
         IDC_REPLY_GROUP = 1034,
         IDC_FILE_GROUP = 1035,
+        IDC_TIME_STAMPS = 1036,
+        IDC_TRAFFIC_LOG = 1037,
     };
     static constexpr int kDefaultIntervalMs = 2000;
     static constexpr int kMinIntervalMs = 10;
@@ -70,8 +76,12 @@ public:
     ~CDebugDlg() override;
 
     [[nodiscard]] CTabEdit* Editor() const { return m_editor; }
-    // The reply area's content as the conversions see it (line breaks as CR LF).
-    [[nodiscard]] const QString& ReplyText() const { return m_replyText; }
+    // The reply area's text as shown: one line a reply, newest first, each ended by '\n'.
+    [[nodiscard]] QString ReplyText() const;
+    [[nodiscard]] const CReplyList& Replies() const { return m_replies; }
+    // How many replies the area keeps (tests use a small number).
+    void SetReplyLimit(qsizetype limit) { m_replies.SetLimit(limit); }
+    [[nodiscard]] const CTrafficLog& TrafficLog() const { return m_traffic; }
     [[nodiscard]] bool IsExchangeRunning() const { return m_task.IsBusy(); }
     [[nodiscard]] bool IsFileSendRunning() const { return m_fileSend.IsRunning(); }
     // Starts one exchange of the current tab; false while one is still running.
@@ -90,15 +100,20 @@ private:
     void ShowCurrentTabView();
     void OnTimedSend(bool on);
     void OnTimerTick();
-    void ExchangeFinished(const DebugReply& reply);
+    void ExchangeFinished(const COperation& op, const QByteArray& sent, const DebugReply& reply, bool timed);
+    void EndTimedSend();
 
-    void OnReplyHex(bool hexView);
     void OnReplySave();
-    void ShowReply();
+    void ShowReplies();
+    void AddReplyLine(const CReplyList::Reply& reply, bool dropped);
+    void OnTrafficLog(bool on);
+    void LogTraffic(CTrafficLog::Direction direction, const QByteArray& bytes);
+    void LogTrafficNote(const QString& note);
+    void StopTrafficLog(const QString& why);
 
     void OnBrowse();
     void OnFileSend();
-    void OnFileSendFinished(CRepeatedFileSend::Outcome outcome, int code);
+    void OnFileSendFinished(CRepeatedFileSend::Outcome outcome, int code, const QString& detail);
 
     void UpdateButtons();
     static void AddToCount(CPaperNunberEditEx* field, qsizetype amount);
@@ -115,6 +130,8 @@ private:
 
     QPlainTextEdit* m_reply = nullptr;
     QCheckBox* m_replyHex = nullptr;
+    QCheckBox* m_timeStamps = nullptr;
+    QCheckBox* m_trafficLog = nullptr;
     CPaperNunberEditEx* m_receivedCount = nullptr;
 
     QLineEdit* m_filePath = nullptr;
@@ -123,9 +140,15 @@ private:
     QPushButton* m_fileSendButton = nullptr;
     QPushButton* m_stop = nullptr;
 
-    QString m_replyText;
+    CReplyList m_replies;
+    CTrafficLog m_traffic;
     QString m_sendPath;
     QTimer m_timer;
+    // What the timed send has done since it was switched on, for its line in the activity log.
+    int m_timedExchanges = 0;
+    qint64 m_timedSent = 0;
+    qint64 m_timedReceived = 0;
+    int m_fileSends = 0;
     // Ends a running exchange's reply collection when the page goes away.
     std::atomic<bool> m_cancelExchange{false};
     CRepeatedFileSend m_fileSend;

@@ -2,10 +2,11 @@
 
 #include "app/AppSettings.h"
 #include "app/LanguageTexts.h"
+#include "app/ui/Activity.h"
 #include "app/ui/FileDialogs.h"
-#include "app/ui/Messages.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -102,8 +103,9 @@ void CDownLoadDlg::OnDownload() {
             Qt::QueuedConnection);
     };
     const auto stop = m_stop; // kept alive with the work
+    const COperation op(this, m_download, port);
     if (!m_task.Start([path, port, options, stop] { return SendFileToPrinter(path, port, options); },
-                      [this, language](const FileSendResult& result) { Finished(result, language); }))
+                      [this, op, language](const FileSendResult& result) { Finished(op, result, language); }))
         return;
     EnableButtons(false);
     m_progress->setValue(0);
@@ -126,10 +128,10 @@ void CDownLoadDlg::ShowProgress(qint64 sent, qint64 total) {
         TransferStatusText(GetMessageText("DownloadProgress", language), sent, total, m_clock.elapsed()));
 }
 
-void CDownLoadDlg::Finished(const FileSendResult& result, int language) {
+void CDownLoadDlg::Finished(const COperation& op, const FileSendResult& result, int language) {
     if (result.Ok()) {
         m_progress->setValue(kProgressSteps);
-        ShowMessageKey("DownloadSuccess", language, this);
+        op.Succeeded("DownloadSuccess", language, QDir::toNativeSeparators(m_path));
         m_progress->setValue(0);
         m_status->clear();
         EnableButtons(true);
@@ -139,13 +141,13 @@ void CDownLoadDlg::Finished(const FileSendResult& result, int language) {
     m_status->clear();
     EnableButtons(true);
     if (result.status == FileSendStatus::Cancelled)
-        ShowMessage(GetMessageText("DownloadCancelled", language).arg(result.sent), MessageIcon::Warning,
-                    this);
+        op.FailedWith(GetMessageText("DownloadCancelled", language).arg(result.sent),
+                      QDir::toNativeSeparators(m_path));
     else if (result.status == FileSendStatus::CommunicationFailed)
-        ShowCommError(result.code, language, this);
+        op.CommFailed(result.code, language, result.detail);
     else
-        ShowMessage(GetMessageText("OpenFileFail", language) + QStringLiteral("\n") + m_path,
-                    MessageIcon::Warning, this);
+        op.Failed("OpenFileFail", language,
+                  result.detail.isEmpty() ? QDir::toNativeSeparators(m_path) : result.detail);
 }
 
 } // namespace quillory

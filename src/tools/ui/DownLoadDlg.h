@@ -17,6 +17,8 @@ class QPushButton;
 
 namespace quillory {
 
+class COperation;
+
 // The upgrade dialog: sends one chosen file to the printer unchanged, streamed on a worker
 // thread. The bar and the line under it follow the bytes the printer took (sent of total, rate,
 // time left); Cancel stops the send after the block in progress.
@@ -55,7 +57,7 @@ private:
     void OnDownload();
     void OnCancel();
     void ShowProgress(qint64 sent, qint64 total);
-    void Finished(const FileSendResult& result, int language);
+    void Finished(const COperation& op, const FileSendResult& result, int language);
     void EnableButtons(bool enabled);
 
     tagPORTINFO m_port;

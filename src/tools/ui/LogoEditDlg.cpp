@@ -3,27 +3,36 @@
 #include "app/AppSettings.h"
 #include "app/AtomicFile.h"
 #include "app/LanguageTexts.h"
+#include "app/ui/Activity.h"
 #include "app/ui/FileDialogs.h"
-#include "app/ui/Messages.h"
 #include "tools/imaging/LogoImport.h"
 #include "tools/ui/LogoEditEx.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
 
 namespace quillory {
 namespace {
 
-QString PictureFilters() {
+QString LogoFilter() {
+    return FileFilter(QStringLiteral("Logo Data(*.logo)"), QStringLiteral("*.logo"));
+}
+
+QString OpenFilters() {
     return QStringList{
+        FileFilter(QStringLiteral("Logo or picture"),
+                   QStringLiteral("*.logo *.bmp *.jpg *.jpeg *.png *.tif *.tiff *.ico")),
         FileFilter(QStringLiteral("Windows Bitmap(*.bmp)"), QStringLiteral("*.bmp")),
         FileFilter(QStringLiteral("JPEG FILE(*.jpg)"), QStringLiteral("*.jpg *.jpeg")),
         FileFilter(QStringLiteral("PNG FILE(*.png)"), QStringLiteral("*.png")),
         FileFilter(QStringLiteral("TIF FILE(*.tif)"), QStringLiteral("*.tif *.tiff")),
         FileFilter(QStringLiteral("ICO FILE(*.ico)"), QStringLiteral("*.ico")),
+        LogoFilter(),
     }
         .join(QStringLiteral(";;"));
 }
@@ -31,15 +40,19 @@ QString PictureFilters() {
 } // namespace
 
 CLogoEditDlg::CLogoEditDlg(QWidget* parent) : CPage("LEDLogoDlg", parent) {
+    // The whole grid at four screen pixels a dot, and the logo at its real size below it.
     m_editor = AddControl(IDC_EDITOR, new CLogoEditEx(this));
-    // Tall enough for the whole drawing, so only the width scrolls.
-    m_editor->setGeometry(10, 10, 590,
-                          CLogoEditEx::kAreaHeight + m_editor->horizontalScrollBar()->sizeHint().height() +
-                              2 * m_editor->frameWidth());
+    m_editor->setGeometry(10, 10, 590, m_editor->sizeHint().height());
     m_controls << m_editor;
+    auto* previewLabel = AddControl(IDC_PREVIEW_LABEL, new QLabel(QStringLiteral("Actual size:"), this));
+    m_preview = AddControl(IDC_PREVIEW, new CLogoPreview(m_editor, this));
+    previewLabel->setBuddy(m_preview);
+    m_preview->setFixedSize(m_preview->sizeHint());
 
     auto* hint = AddControl(IDC_HINT, new QLabel(QStringLiteral("Click a dot to set or clear it."), this));
-    hint->setGeometry(12, 278, 400, 20);
+    hint->setWordWrap(true);
+    hint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    hint->setGeometry(12, 200, 588, 40);
     m_busy = new QProgressBar(this);
     m_busy->setRange(0, 0);
     m_busy->setTextVisible(false);
@@ -48,7 +61,7 @@ CLogoEditDlg::CLogoEditDlg(QWidget* parent) : CPage("LEDLogoDlg", parent) {
 
     auto* file = AddControl(IDC_FILE_GROUP, new QGroupBox(QStringLiteral("Logo"), this));
     file->setGeometry(10, 304, 180, 156);
-    connect(AddButton(IDC_OPEN, "Open picture", file, {15, 26, 150, 32}), &QPushButton::clicked, this,
+    connect(AddButton(IDC_OPEN, "Open", file, {15, 26, 150, 32}), &QPushButton::clicked, this,
             &CLogoEditDlg::OnOpen);
     connect(AddButton(IDC_SAVE, "Save", file, {15, 66, 150, 32}), &QPushButton::clicked, this,
             &CLogoEditDlg::OnSave);
@@ -76,6 +89,7 @@ CLogoEditDlg::CLogoEditDlg(QWidget* parent) : CPage("LEDLogoDlg", parent) {
         connect(AddButton(row.id, row.caption, edit, row.at), &QPushButton::clicked, this,
                 [this, e = row.edit] { m_editor->EditBitmap([e](CLogoBitmap& b) { (b.*e)(); }); });
     }
+    PlacePreview();
     EnableByLanguage();
 }
 
@@ -96,45 +110,71 @@ void CLogoEditDlg::EnableByLanguage() {
         control->setEnabled(enabled);
 }
 
+void CLogoEditDlg::TextsApplied(int) {
+    PlacePreview();
+}
+
+void CLogoEditDlg::PlacePreview() {
+    // The caption decides where the picture beside it starts.
+    auto* label = ControlAs<QLabel>(IDC_PREVIEW_LABEL);
+    const int width = label->sizeHint().width();
+    const int top = m_editor->geometry().bottom() + 12;
+    label->setGeometry(12, top + (m_preview->height() - 22) / 2, width, 22);
+    m_preview->move(12 + width + 10, top);
+}
+
 void CLogoEditDlg::OnOpen() {
-    const QString path = AskOpenFileName(this, PictureFilters());
+    const COperation op(this, ControlAs<QPushButton>(IDC_OPEN));
+    const QString path = AskOpenFileName(this, OpenFilters());
     if (path.isEmpty())
         return;
+    const int language = ReadLanguage();
+    const QString shown = QDir::toNativeSeparators(path);
     CLogoBitmap bitmap = m_editor->Bitmap();
-    const PictureImport result = ImportPictureFile(path, bitmap);
-    if (result.file != InputFileProblem::None) {
-        ShowMessage(InputFileProblemText(result.file, path, InputFileKind::Picture, ReadLanguage()),
-                    MessageIcon::Warning, this);
+    const LogoFileImport read = ImportLogoOrPicture(path, bitmap);
+    // A file that is no file to read at all says so; one that could not be opened or converted
+    // says the picture could not be read, with the path and the reason.
+    if (read.file == InputFileProblem::NotRegular || read.file == InputFileProblem::TooLarge) {
+        op.FailedWith(InputFileProblemText(read.file, path, read.kind, language));
         return;
     }
-    if (!result.converted) {
-        ShowMessage(GetMessageText("PictureOpenFail", ReadLanguage()) + QStringLiteral("\n") + path,
-                    MessageIcon::Warning, this);
+    if (!read.converted) {
+        op.Failed("PictureOpenFail", language,
+                  read.file != InputFileProblem::None ? shown + QStringLiteral(": ") + read.reason
+                                                      : LogoContentProblem(read, shown));
         return;
     }
     m_editor->SetBitmap(bitmap);
+    op.Succeeded("LogoOpened", language, shown, Notify::LogOnly);
 }
 
 void CLogoEditDlg::OnSave() {
-    const QString path =
-        AskSaveFileName(this, FileFilter(QStringLiteral("Logo Data(*.logo)"), QStringLiteral("*.logo")),
-                        QStringLiteral("logo"));
+    const COperation op(this, ControlAs<QPushButton>(IDC_SAVE));
+    const QString path = AskSaveFileName(this, LogoFilter(), QStringLiteral("logo"));
     if (path.isEmpty())
         return;
-    if (!WriteFileAtomically(path, LogoStream(m_editor->Bitmap())))
-        ShowMessage(GetMessageText("SaveFileFail", ReadLanguage()) + QStringLiteral("\n") + path,
-                    MessageIcon::Warning, this);
+    const int language = ReadLanguage();
+    const QString shown = QDir::toNativeSeparators(path);
+    QString why;
+    if (!WriteFileAtomically(path, LogoStream(m_editor->Bitmap()), &why)) {
+        op.Failed("SaveFileFail", language, shown + QStringLiteral(": ") + why);
+        return;
+    }
+    op.Succeeded("SaveFileSuccess", language, shown, Notify::LogOnly);
 }
 
 void CLogoEditDlg::OnDownload() {
     const tagPORTINFO port = ReadPortInfo();
     const CLogoBitmap bitmap = m_editor->Bitmap();
+    const COperation op(this, ControlAs<QPushButton>(IDC_DOWNLOAD), port);
     const bool started = m_task.Start([port, bitmap] { return DownloadLogo(port, bitmap); },
-                                      [this](int code) {
+                                      [this, op](int code) {
                                           m_busy->hide();
                                           EnableByLanguage();
                                           if (code != 0)
-                                              ShowCommError(code, ReadLanguage(), this);
+                                              op.CommFailed(code, ReadLanguage());
+                                          else
+                                              op.Succeeded("LogoDownloaded", ReadLanguage(), Notify::LogOnly);
                                       });
     if (started) {
         m_busy->show();

@@ -11,9 +11,10 @@ class QPushButton;
 namespace quillory {
 
 class CLogoEditEx;
+class CLogoPreview;
 
-// Page 6: the 128 x 32 dot display logo: converted from a picture, edited dot by dot, saved as a
-// .logo file or downloaded to the printer.
+// Page 6: the 128 x 32 dot display logo: converted from a picture or read from a .logo file,
+// edited dot by dot, saved as a .logo file or downloaded to the printer.
 class CLogoEditDlg : public CPage {
     Q_OBJECT
 public:
@@ -32,24 +33,32 @@ public:
         IDC_HINT = 1011,
         IDC_FILE_GROUP = 1012,
         IDC_EDIT_GROUP = 1013,
+        IDC_PREVIEW_LABEL = 1014,
+        IDC_PREVIEW = 1015,
     };
 
     explicit CLogoEditDlg(QWidget* parent = nullptr);
 
     [[nodiscard]] CLogoEditEx* Editor() const { return m_editor; }
+    [[nodiscard]] CLogoPreview* Preview() const { return m_preview; }
     [[nodiscard]] bool IsBusy() const { return m_task.IsBusy(); }
 
     // Every button and the editor are disabled for VKLA printers, which show no such logo.
     void PageShown() override;
     void EnableByLanguage();
 
+protected:
+    void TextsApplied(int languageIndex) override;
+
 private:
     QPushButton* AddButton(int id, const char* caption, QWidget* parent, const QRect& at);
+    void PlacePreview();
     void OnOpen();
     void OnSave();
     void OnDownload();
 
     CLogoEditEx* m_editor = nullptr;
+    CLogoPreview* m_preview = nullptr;
     QList<QWidget*> m_controls;
     QProgressBar* m_busy = nullptr;
     CBackgroundTask m_task;

@@ -1,7 +1,7 @@
 #include "tools/ui/NetworkDlg.h"
 
 #include "app/AppSettings.h"
-#include "app/ui/Messages.h"
+#include "app/ui/Activity.h"
 #include "controls/PaperNunberEditEx.h"
 #include "tools/ui/IpAddressEdit.h"
 
@@ -137,7 +137,13 @@ void CNetworkDlg::BuildWirelessGroup() {
 
     m_keyLabel = MakeLabel(this, IDC_KEY_LABEL, g, QStringLiteral("Key:"), {kLabelX, 182, kLabelW, 22});
     m_key = AddControl(IDC_KEY, new QLineEdit(g));
-    m_key->setGeometry(kFieldX, 181, 430, 24);
+    m_key->setGeometry(kFieldX, 181, 300, 24);
+    // The key is a secret: masked unless the operator asks to see it.
+    m_key->setEchoMode(QLineEdit::Password);
+    m_showKey = AddControl(IDC_SHOW_KEY, new QCheckBox(QStringLiteral("Show key"), g));
+    m_showKey->setGeometry(kFieldX + 310, 181, 120, 24);
+    connect(m_showKey, &QCheckBox::toggled, this,
+            [this](bool show) { m_key->setEchoMode(show ? QLineEdit::Normal : QLineEdit::Password); });
 }
 
 void CNetworkDlg::FillBuiltInLists() {
@@ -215,8 +221,9 @@ void CNetworkDlg::UpdateSecurityControls() {
     m_encryption->setEnabled(security);
     m_encryptionLabel->setEnabled(security);
     const bool keyed = security && m_encryption->currentIndex() > 0;
-    for (QWidget* w : {static_cast<QWidget*>(m_wepMode), static_cast<QWidget*>(m_wepModeLabel),
-                       static_cast<QWidget*>(m_key), static_cast<QWidget*>(m_keyLabel)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_wepMode), static_cast<QWidget*>(m_wepModeLabel),
+          static_cast<QWidget*>(m_key), static_cast<QWidget*>(m_keyLabel), static_cast<QWidget*>(m_showKey)})
         w->setEnabled(keyed);
 }
 
@@ -240,7 +247,7 @@ NetworkConfig CNetworkDlg::CollectConfig() {
     return config;
 }
 
-void CNetworkDlg::ShowProblem(NetworkConfigProblem problem) {
+void CNetworkDlg::ShowProblem(const COperation& op, NetworkConfigProblem problem) {
     const char* key = nullptr;
     switch (problem) {
     case NetworkConfigProblem::None:
@@ -261,29 +268,31 @@ void CNetworkDlg::ShowProblem(NetworkConfigProblem problem) {
         key = "TcpPortRange";
         break;
     }
-    ShowMessageKey(key, ReadLanguage(), this, MessageIcon::Warning);
+    op.Failed(key, ReadLanguage());
 }
 
 void CNetworkDlg::OnApply() {
     const NetworkConfig config = CollectConfig();
+    const COperation op(this, m_apply, ReadPortInfo());
     if (const NetworkConfigProblem problem = ValidateNetworkConfig(config);
         problem != NetworkConfigProblem::None) {
-        ShowProblem(problem);
+        ShowProblem(op, problem);
         return;
     }
-    Send(NetworkApplyFrames(config));
+    Send(op, NetworkApplyFrames(config));
 }
 
 void CNetworkDlg::OnFactoryDefaults() {
-    Send(NetworkFactoryFrames(std::max(m_interface->currentIndex(), 0)));
+    Send(COperation(this, m_factory, ReadPortInfo()),
+         NetworkFactoryFrames(std::max(m_interface->currentIndex(), 0)));
 }
 
-void CNetworkDlg::Send(std::vector<QByteArray> frames) {
+void CNetworkDlg::Send(const COperation& op, std::vector<QByteArray> frames) {
     const tagPORTINFO port = ReadPortInfo();
     const bool applyEnabled = m_apply->isEnabled();
     const bool factoryEnabled = m_factory->isEnabled();
     if (!m_task.Start([port, frames = std::move(frames)] { return SendNetworkFrames(port, frames); },
-                      [this](int code) { SendFinished(code); }))
+                      [this, op](int code) { SendFinished(op, code); }))
         return;
     m_applyWasEnabled = applyEnabled;
     m_factoryWasEnabled = factoryEnabled;
@@ -292,14 +301,14 @@ void CNetworkDlg::Send(std::vector<QByteArray> frames) {
     m_busy->show();
 }
 
-void CNetworkDlg::SendFinished(int code) {
+void CNetworkDlg::SendFinished(const COperation& op, int code) {
     m_busy->hide();
     m_apply->setEnabled(m_applyWasEnabled);
     m_factory->setEnabled(m_factoryWasEnabled);
     if (code == 0)
-        ShowMessageKey("RebootEffective", ReadLanguage(), this);
+        op.Succeeded("RebootEffective", ReadLanguage());
     else
-        ShowCommError(code, ReadLanguage(), this);
+        op.CommFailed(code, ReadLanguage());
 }
 
 } // namespace quillory

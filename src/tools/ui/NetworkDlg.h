@@ -18,6 +18,7 @@ class QRadioButton;
 namespace quillory {
 
 class CIpAddressEdit;
+class COperation;
 class CPaperNunberEditEx;
 
 // Page 3: the printer's wired and wireless network settings, sent as network parameter frames.
@@ -56,6 +57,7 @@ public:
         IDC_KEY_LABEL = 1031,
         IDC_WIRED_GROUP = 1032,
         IDC_WIRELESS_GROUP = 1033,
+        IDC_SHOW_KEY = 1034,
     };
     // How far Apply and Restore move when the wireless settings appear or disappear.
     static constexpr int kButtonShift = 220;
@@ -76,8 +78,8 @@ private:
 
     void OnApply();
     void OnFactoryDefaults();
-    void Send(std::vector<QByteArray> frames);
-    void SendFinished(int code);
+    void Send(const COperation& op, std::vector<QByteArray> frames);
+    void SendFinished(const COperation& op, int code);
 
     void OnInterfaceChanged(int index);
     void OnDhcpToggled();
@@ -85,7 +87,7 @@ private:
     void EnableChannel();
     void OnEncryptionChanged(int index);
     void UpdateSecurityControls();
-    void ShowProblem(NetworkConfigProblem problem);
+    void ShowProblem(const COperation& op, NetworkConfigProblem problem);
 
     QComboBox* m_interface = nullptr;
     QRadioButton* m_dhcpOn = nullptr;
@@ -106,6 +108,7 @@ private:
     QComboBox* m_wepMode = nullptr;
     QLabel* m_wepModeLabel = nullptr;
     QLineEdit* m_key = nullptr;
+    QCheckBox* m_showKey = nullptr;
     QLabel* m_keyLabel = nullptr;
     QPushButton* m_apply = nullptr;
     QPushButton* m_factory = nullptr;

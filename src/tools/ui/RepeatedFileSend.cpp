@@ -32,6 +32,7 @@ bool CRepeatedFileSend::Start(const QString& path, int intervalMs, const tagPORT
     struct Result {
         Outcome outcome = Outcome::Stopped;
         int code = 0;
+        QString detail;
     };
     auto result = std::make_shared<Result>();
     QThread* thread = QThread::create([this, result, path, intervalMs, port] {
@@ -39,6 +40,7 @@ bool CRepeatedFileSend::Start(const QString& path, int intervalMs, const tagPORT
         QString why;
         if (!ReadFileToSend(path, content, why)) {
             result->outcome = Outcome::FileUnreadable;
+            result->detail = why;
             return;
         }
         // The signal is queued to the owner's thread; this object outlives the worker.
@@ -53,7 +55,7 @@ bool CRepeatedFileSend::Start(const QString& path, int intervalMs, const tagPORT
             m_thread = nullptr;
         delete thread;
         m_running = false;
-        emit finished(result->outcome, result->code);
+        emit finished(result->outcome, result->code, result->detail);
     });
     thread->start();
     return true;

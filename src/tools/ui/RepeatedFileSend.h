@@ -39,8 +39,9 @@ public:
 signals:
     // One more send of the file went out.
     void sent();
-    // The worker has ended; code is the communication error code for CommunicationFailed.
-    void finished(quillory::CRepeatedFileSend::Outcome outcome, int code);
+    // The worker has ended; code is the communication error code for CommunicationFailed, and
+    // detail says why a file could not be read.
+    void finished(quillory::CRepeatedFileSend::Outcome outcome, int code, const QString& detail);
 
 private:
     std::atomic<bool> m_stop{false};

@@ -1,7 +1,11 @@
 #include "tools/ui/ToolsDlg.h"
 
 #include "app/AppSettings.h"
-#include "app/ui/Messages.h"
+#include "app/ui/Activity.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <QGroupBox>
 #include <QListWidget>
@@ -11,15 +15,26 @@
 namespace quillory {
 namespace {
 
-// A sample file that is missing or cannot be read sends nothing and says nothing: the entry
-// simply prints nothing on this installation.
-constexpr int kNothingSent = -1;
-
 constexpr std::array<const char*, kMaintenanceCount> kBuiltInCaptions{
     "Print self-test page", "Print font list",   "Print graphics list",      "Print template list",
     "Feed one label",       "Media calibration", "Restore factory settings", "Restart printer",
     "Enter dump mode",      "Exit dump mode",    "Exit auto mode",
 };
+
+// Why a sample file could not be read, for the detail of the message.
+QString SampleProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("no such file");
+    if (info.isDir())
+        return QStringLiteral("is a folder");
+    if (info.size() > kMaxSampleFileBytes)
+        return QStringLiteral("too large for a sample label");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return file.errorString();
+    return QStringLiteral("cannot be read");
+}
 
 } // namespace
 
@@ -74,8 +89,9 @@ void CToolsDlg::SetBusy(bool busy) {
 void CToolsDlg::RunOperation(int operation) {
     const tagPORTINFO port = ReadPortInfo();
     const int instruction = ReadInstruction();
+    const COperation op(this, m_operations[std::size_t(operation)], port);
     if (m_task.Start([operation, instruction, port] { return RunMaintenance(operation, instruction, port); },
-                     [this](int code) { Finished(code); }))
+                     [this, op](int code) { Finished(op, code, "CommandSent"); }))
         SetBusy(true);
 }
 
@@ -85,19 +101,28 @@ void CToolsDlg::PrintTestLabel() {
         return;
     const QString path = SampleFilePath(item->text(), ReadInstruction());
     const tagPORTINFO port = ReadPortInfo();
-    if (m_task.Start(
-            [path, port] {
-                const std::optional<QByteArray> content = ReadSampleFile(path);
-                return content ? SendTestLabel(*content, port) : kNothingSent;
-            },
-            [this](int code) { Finished(code); }))
+    const COperation op(this, m_print->text() + QStringLiteral(" ") + item->text(), port);
+    // A sample that cannot be read is said so: the label would silently print nothing.
+    const std::optional<QByteArray> content = ReadSampleFile(path);
+    if (!content) {
+        op.Failed("OpenFileFail", ReadLanguage(),
+                  QDir::toNativeSeparators(path) + QStringLiteral(": ") + SampleProblem(path));
+        return;
+    }
+    if (m_task.Start([content = *content, port] { return SendTestLabel(content, port); },
+                     [this, op](int code) { Finished(op, code, "LabelSent"); }))
         SetBusy(true);
 }
 
-void CToolsDlg::Finished(int code) {
+void CToolsDlg::Finished(const COperation& op, int code, const char* successMessage) {
     SetBusy(false);
-    if (code > 0)
-        ShowCommError(code, ReadLanguage(), this);
+    const int language = ReadLanguage();
+    if (code != 0) {
+        op.CommFailed(code, language);
+        return;
+    }
+    // The printer's own action (a printed page, a fed label) shows the outcome; no box needed.
+    op.Succeeded(successMessage, language, Notify::LogOnly);
 }
 
 } // namespace quillory

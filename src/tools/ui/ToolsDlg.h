@@ -12,6 +12,8 @@ class QPushButton;
 
 namespace quillory {
 
+class COperation;
+
 // Page 2: one-click service actions of the current command language and the test labels.
 class CToolsDlg : public CPage {
     Q_OBJECT
@@ -39,7 +41,7 @@ private:
     void RunOperation(int operation);
     void PrintTestLabel();
     void SetBusy(bool busy);
-    void Finished(int code);
+    void Finished(const COperation& op, int code, const char* successMessage);
 
     std::array<QPushButton*, kMaintenanceCount> m_operations{};
     QListWidget* m_labels = nullptr;

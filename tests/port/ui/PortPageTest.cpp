@@ -105,8 +105,10 @@ TEST_F(PortPageTest, ShowingThePageAndCancelLoadTheSavedChoice) {
     WriteInstruction(INSTRUCTION_VKLE);
     WritePortInfo(SavedNet());
     auto page = MakePage();
-    // Opened without loading: the serial sub-page with the texts' defaults.
-    EXPECT_EQ(page->SubPages().InView(), SUBPAGE_COM);
+    // Opened on the saved port, and shown again from the settings each time it comes into view.
+    EXPECT_EQ(page->SubPages().InView(), SUBPAGE_NET);
+    EXPECT_EQ(page->SubPages().Build(), SavedNet());
+    page->ChoosePortType(SUBPAGE_COM);
     page->PageShown();
     auto* portType = page->ControlAs<QComboBox>(CCommunicationSettingDlg::IDC_PORT_TYPE);
     EXPECT_EQ(page->SubPages().InView(), SUBPAGE_NET);

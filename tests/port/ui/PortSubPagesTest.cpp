@@ -237,12 +237,12 @@ TEST_F(SubPageTest, DriverBuildsAQueueOrAChosenNetworkAddress) {
     EXPECT_TRUE(page.Control(CDriverSetDlg::IDC_SEARCH)->isVisibleTo(&page));
     EXPECT_FALSE(page.Control(CDriverSetDlg::IDC_PRINTERS)->isVisibleTo(&page));
     auto* address = page.ControlAs<CChoiceCombo>(CDriverSetDlg::IDC_ADDRESS);
-    address->setEnabled(true);
+    EXPECT_TRUE(address->isEnabled()) << "an address can be typed before any search";
     QTest::keyClicks(address->lineEdit(), "192.0.2.9");
     page.ControlAs<QSpinBox>(CDriverSetDlg::IDC_PORT)->setValue(9101);
     tagPORTINFO net = page.BuildPortInfo();
     EXPECT_EQ(net.portType, PORT_NET);
-    EXPECT_EQ(PortText(net.netAddress), "") << "only a chosen address counts";
+    EXPECT_EQ(PortText(net.netAddress), "192.0.2.9") << "a typed address counts as a found one";
     EXPECT_EQ(net.netPort, 9101);
 
     // A saved NET description (driver mode) is shown in network mode.

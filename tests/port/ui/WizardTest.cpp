@@ -89,16 +89,30 @@ TEST_F(WizardTest, FinishWithAPortThatCannotBeOpenedShowsTheErrorAndStaysOpen) {
     EXPECT_FALSE(wizard.isVisible());
 }
 
-TEST_F(WizardTest, EnterOnTheFirstStepFinishesWithTheSerialSubPage) {
+TEST_F(WizardTest, EnterOnTheFirstStepFinishesWithTheSavedPort) {
     FakePortScope fake;
-    WritePortInfo(MakePortInfo(PORT_NET));
+    // A first start: the serial defaults.
+    {
+        CWizardDlg wizard;
+        wizard.show();
+        QTest::keyClick(&wizard, Qt::Key_Return);
+        EXPECT_EQ(wizard.SubPages().InView(), SUBPAGE_COM);
+        ASSERT_TRUE(ProveDone(wizard));
+        EXPECT_EQ(ReadPortInfo().portType, PORT_COM);
+        EXPECT_EQ(PortText(ReadPortInfo().comName), "COM1");
+        EXPECT_EQ(wizard.result(), QDialog::Accepted);
+    }
+    // A port chosen before stays what it was, not the serial defaults.
+    tagPORTINFO net = MakePortInfo(PORT_NET);
+    SetPortText(net.netAddress, "192.0.2.10");
+    net.netPort = 9100;
+    WritePortInfo(net);
     CWizardDlg wizard;
     wizard.show();
     QTest::keyClick(&wizard, Qt::Key_Return);
-    EXPECT_EQ(wizard.SubPages().InView(), SUBPAGE_COM);
+    EXPECT_EQ(wizard.SubPages().InView(), SUBPAGE_NET);
     ASSERT_TRUE(ProveDone(wizard));
-    EXPECT_EQ(ReadPortInfo().portType, PORT_COM);
-    EXPECT_EQ(PortText(ReadPortInfo().comName), "COM1");
+    EXPECT_EQ(ReadPortInfo(), net);
     EXPECT_EQ(wizard.result(), QDialog::Accepted);
 }
 

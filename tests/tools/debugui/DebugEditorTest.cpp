@@ -134,7 +134,8 @@ TEST_F(DebugEditorTest, OpenAndSaveCarryBytesAndReportFailures) {
     }
     EXPECT_EQ(editor.count(), 2);
     ASSERT_EQ(messages.Texts().size(), 1);
-    EXPECT_TRUE(messages.Texts()[0].contains(QStringLiteral("missing.txt")));
+    EXPECT_EQ(messages.Texts()[0], GetMessageText("OpenFileFail", ReadLanguage()));
+    EXPECT_TRUE(messages.Messages()[0].detail.contains(QStringLiteral("missing.txt")));
     {
         AnswerFileDialogs dialogs(env.Path(QStringLiteral("no/such/folder/x.txt")));
         Click(CDebugDlg::IDC_SAVE);

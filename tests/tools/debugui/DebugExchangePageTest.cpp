@@ -28,24 +28,22 @@ TEST_F(DebugPageTest, SendDeliversTheTabsBytesAndShowsRepliesNewestFirstAsTextOr
     const QByteArray version = printer.VersionText();
     ASSERT_FALSE(version.isEmpty());
     EXPECT_EQ(printer.ReceivedBytes(), QByteArray("~WN01@version~\r\n"));
-    EXPECT_EQ(page.ReplyText(), QString::fromLatin1(version));
+    EXPECT_EQ(page.ReplyText(), QString::fromLatin1(version + '\n'));
     EXPECT_EQ(Count(CDebugDlg::IDC_SENT_COUNT), 16);
     EXPECT_EQ(Count(CDebugDlg::IDC_RECEIVED_COUNT), version.size());
 
-    // The same query from a hex-view tab; its reply goes in front as tokens.
+    // The same query from a hex-view tab; its reply goes in front, on a line of its own, as tokens.
     printer.ClearLog();
     Click(CDebugDlg::IDC_REPLY_HEX);
-    QString old = page.ReplyText();
+    const QString old = page.ReplyText();
+    EXPECT_EQ(old, QString::fromLatin1(version.toHex(' ') + '\n'));
     Click(CDebugDlg::IDC_NEW);
     page.ControlAs<QAbstractButton>(CDebugDlg::IDC_EDITOR_HEX)->click();
     Type(page, "7e 57 4e 30 31 40 76 65 72 73 69 6f 6e 7e 0d 0a");
     Click(CDebugDlg::IDC_SEND);
     ASSERT_TRUE(WaitForExchange());
     EXPECT_EQ(printer.ReceivedBytes(), QByteArray("~WN01@version~\r\n"));
-    QString shown = page.ReplyText();
-    shown.remove(QStringLiteral("\r\n"));
-    old.remove(QStringLiteral("\r\n"));
-    EXPECT_EQ(shown, QString::fromLatin1(version.toHex(' ') + ' ') + old);
+    EXPECT_EQ(page.ReplyText(), QString::fromLatin1(version.toHex(' ') + '\n') + old);
     EXPECT_EQ(Count(CDebugDlg::IDC_SENT_COUNT), 32);
     EXPECT_EQ(Count(CDebugDlg::IDC_RECEIVED_COUNT), 2 * version.size());
 
@@ -57,7 +55,7 @@ TEST_F(DebugPageTest, SendDeliversTheTabsBytesAndShowsRepliesNewestFirstAsTextOr
     }
     EXPECT_EQ(ReadFileBytes(path), version + version);
     Click(CDebugDlg::IDC_REPLY_HEX);
-    EXPECT_EQ(page.ReplyText(), QString::fromLatin1(version + version));
+    EXPECT_EQ(page.ReplyText(), QString::fromLatin1(version + '\n' + version + '\n'));
     Click(CDebugDlg::IDC_REPLY_CLEAR);
     EXPECT_TRUE(page.ReplyText().isEmpty());
 
@@ -89,7 +87,7 @@ TEST_F(DebugPageTest, ALongReplyShowsItsFirst1024Bytes) {
     Type(page, "~WN01@version~\r\n");
     Click(CDebugDlg::IDC_SEND);
     ASSERT_TRUE(WaitForExchange());
-    EXPECT_EQ(page.ReplyText(), QString::fromLatin1(version.first(1024)));
+    EXPECT_EQ(page.ReplyText(), QString::fromLatin1(version.first(1024) + '\n'));
     EXPECT_EQ(Count(CDebugDlg::IDC_RECEIVED_COUNT), 1024);
 }
 
@@ -111,7 +109,7 @@ TEST_F(DebugPageTest, TheWindowStaysLiveDuringAnExchangeAndASecondSendIsRefused)
     ASSERT_TRUE(WaitForExchange());
     EXPECT_TRUE(page.Control(CDebugDlg::IDC_SEND)->isEnabled());
     EXPECT_EQ(printer.ConnectionCount(), 1);
-    EXPECT_EQ(page.ReplyText(), QString::fromLatin1(printer.VersionText()));
+    EXPECT_EQ(page.ReplyText(), QString::fromLatin1(printer.VersionText() + '\n'));
 }
 
 TEST_F(DebugPageTest, TimedSendRepeatsWithoutOverlapAndLocksTheEditorCommands) {
@@ -186,8 +184,8 @@ TEST_F(DebugPageTest, FileSendFailuresAreShownAndReturnThePageToIdle) {
     Click(CDebugDlg::IDC_FILE_SEND);
     ASSERT_TRUE(WaitUntil([&] { return !page.IsFileSendRunning(); }));
     ASSERT_EQ(messages.Texts().size(), 1);
-    EXPECT_TRUE(messages.Texts().first().startsWith(GetMessageText("OpenFileFail", ReadLanguage())));
-    EXPECT_TRUE(messages.Texts().first().contains(QStringLiteral("gone.prn")));
+    EXPECT_EQ(messages.Texts().first(), GetMessageText("OpenFileFail", ReadLanguage()));
+    EXPECT_TRUE(messages.Messages().first().detail.contains(QStringLiteral("gone.prn")));
     EXPECT_EQ(printer.ConnectionCount(), 0);
     EXPECT_TRUE(page.Control(CDebugDlg::IDC_FILE_SEND)->isEnabled());
     EXPECT_FALSE(page.Control(CDebugDlg::IDC_STOP)->isEnabled());
@@ -203,10 +201,11 @@ TEST_F(DebugPageTest, FileSendFailuresAreShownAndReturnThePageToIdle) {
     EXPECT_TRUE(page.Control(CDebugDlg::IDC_FILE_SEND)->isEnabled());
     EXPECT_FALSE(page.Control(CDebugDlg::IDC_STOP)->isEnabled());
 
-    // A single exchange that fails shows nothing and leaves the page ready.
+    // A single exchange that fails says so and leaves the page ready.
     Click(CDebugDlg::IDC_SEND);
     ASSERT_TRUE(WaitForExchange());
-    EXPECT_EQ(messages.Texts().size(), 1);
+    ASSERT_EQ(messages.Texts().size(), 2);
+    EXPECT_EQ(messages.Texts()[1], GetMessageText("OpenPortError", ReadLanguage()));
     EXPECT_EQ(Count(CDebugDlg::IDC_SENT_COUNT), 0);
     EXPECT_TRUE(page.Control(CDebugDlg::IDC_SEND)->isEnabled());
 }

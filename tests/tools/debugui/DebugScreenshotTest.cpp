@@ -52,6 +52,7 @@ TEST(DebugScreenshots, TerminalInEveryLanguage) {
         page->ControlAs<QAbstractButton>(CDebugDlg::IDC_NEW)->click();
         page->Editor()->CurrentDocument()->SetBytes("~WN01@version~\r\n<\\x1b>A<\\x02>L");
         page->ControlAs<QCheckBox>(CDebugDlg::IDC_EDITOR_HEX)->click();
+        page->ControlAs<QCheckBox>(CDebugDlg::IDC_TIME_STAMPS)->click();
         ASSERT_TRUE(page->SendOnce());
         ASSERT_TRUE(WaitUntil([&] { return !page->IsExchangeRunning(); }));
         page->ControlAs<QAbstractButton>(CDebugDlg::IDC_BROWSE)->click();

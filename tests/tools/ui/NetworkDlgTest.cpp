@@ -124,6 +124,29 @@ TEST_F(NetworkPageTest, ControlsFollowDhcpModeEncryptionAndSecurity) {
     EXPECT_FALSE(encryption->isEnabled());
 }
 
+TEST_F(NetworkPageTest, TheKeyIsMaskedUntilTheOperatorAsksToSeeIt) {
+    Choose(CNetworkDlg::IDC_INTERFACE, 1);
+    Get<QCheckBox>(CNetworkDlg::IDC_SECURITY)->setChecked(true);
+    auto* key = Get<QLineEdit>(CNetworkDlg::IDC_KEY);
+    auto* show = Get<QCheckBox>(CNetworkDlg::IDC_SHOW_KEY);
+    ASSERT_NE(show, nullptr);
+    EXPECT_EQ(key->echoMode(), QLineEdit::Password);
+    EXPECT_FALSE(show->isEnabled()) << "no key without an encryption";
+    Get<QComboBox>(CNetworkDlg::IDC_ENCRYPTION)->setCurrentIndex(3);
+    EXPECT_TRUE(show->isEnabled());
+    key->setText("correct horse");
+    EXPECT_NE(key->displayText(), "correct horse");
+    EXPECT_FALSE(key->displayText().contains('o'));
+    show->click();
+    EXPECT_EQ(key->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(key->displayText(), "correct horse");
+    show->click();
+    EXPECT_EQ(key->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(page->CollectConfig().key, "correct horse") << "masking changes only what is shown";
+    EXPECT_EQ(show->text(), "Show key");
+    EXPECT_FALSE(show->geometry().intersects(key->geometry()));
+}
+
 TEST_F(NetworkPageTest, ALanguageChangeKeepsTheChosenEntries) {
     Choose(CNetworkDlg::IDC_INTERFACE, 1);
     Choose(CNetworkDlg::IDC_MODE, 1);

@@ -1,5 +1,6 @@
 #include "ToolsUiSupport.h"
 
+#include "app/ActivityLog.h"
 #include "app/LanguageTexts.h"
 #include "app/ui/Messages.h"
 #include "sim/VirtualPrinter.h"
@@ -182,12 +183,20 @@ TEST_F(ToolsPageTest, MissingEmptyOrUnselectedSamples) {
     ScriptedPrinter printer;
     CToolsDlg page;
 
+    // Nothing chosen: nothing happens.
     page.ControlAs<QPushButton>(CToolsDlg::IDC_PRINT)->click();
     ASSERT_TRUE(WaitUntil([&] { return !page.IsBusy(); }));
     EXPECT_EQ(printer.Connections(), 0);
+    EXPECT_TRUE(messages.Texts().isEmpty());
 
+    // A sample that is not there is said so, with its path and why; nothing goes out.
     PrintEntry(page, 1);
     EXPECT_EQ(printer.Connections(), 0);
+    ASSERT_EQ(messages.Messages().size(), 1);
+    EXPECT_EQ(messages.Texts()[0], GetMessageText("OpenFileFail", LANGUAGE_ENGLISH));
+    EXPECT_TRUE(messages.Messages()[0].detail.contains("Print_Image.dat: no such file"))
+        << messages.Messages()[0].detail.toStdString();
+    messages.Clear();
 
     PrintEntry(page, 0);
     EXPECT_EQ(printer.Events(), (QStringList{"open", "timeouts 30 30", "write 0", "close"}));
@@ -204,4 +213,39 @@ TEST_F(ToolsPageTest, FailuresShowTheirMessage) {
     // The page is usable again afterwards.
     EXPECT_TRUE(page.OperationButton(MAINT_RESTART)->isEnabled());
     EXPECT_TRUE(page.ControlAs<QPushButton>(CToolsDlg::IDC_PRINT)->isEnabled());
+}
+
+TEST_F(ToolsPageTest, EveryOutcomeReachesTheActivityLogAndOnlyFailuresOpenABox) {
+    CActivityLog::Instance().Clear();
+    sim::VirtualPrinter printer(INSTRUCTION_VKLZ);
+    ASSERT_TRUE(printer.StartTcp(0));
+    UseLoopbackPrinter(printer.TcpPort(), INSTRUCTION_VKLZ);
+    const QString port = QStringLiteral("127.0.0.1:%1").arg(printer.TcpPort());
+    CToolsDlg page;
+    PressAndWait(page, page.OperationButton(MAINT_FEED));
+    EXPECT_TRUE(messages.Texts().isEmpty()) << "the fed label shows it worked";
+    ASSERT_EQ(CActivityLog::Instance().Count(), 1);
+    ActivityEntry entry = CActivityLog::Instance().Entries()[0];
+    EXPECT_EQ(entry.result, ActivityResult::Success);
+    EXPECT_EQ(entry.operation, page.OperationButton(MAINT_FEED)->text());
+    EXPECT_EQ(entry.port, port);
+    EXPECT_EQ(entry.message, GetMessageText("CommandSent", LANGUAGE_ENGLISH));
+
+    PrintEntry(page, 0);
+    entry = CActivityLog::Instance().Entries().constLast();
+    EXPECT_EQ(entry.result, ActivityResult::Success);
+    EXPECT_EQ(entry.message, GetMessageText("LabelSent", LANGUAGE_ENGLISH));
+    EXPECT_TRUE(entry.operation.endsWith(kTestLabels[0]));
+
+    // A printer that turns every connection away.
+    printer.SetFaults({.refuseConnections = true});
+    PressAndWait(page, page.OperationButton(MAINT_FEED));
+    ASSERT_EQ(messages.Texts().size(), 1);
+    entry = CActivityLog::Instance().Entries().constLast();
+    EXPECT_EQ(entry.result, ActivityResult::Failure);
+    EXPECT_EQ(entry.port, port);
+    EXPECT_EQ(entry.message, messages.Texts()[0]);
+    EXPECT_NE(entry.message, GetMessageText("CommandSent", LANGUAGE_ENGLISH));
+    EXPECT_EQ(CActivityLog::Instance().Count(), 3);
+    CActivityLog::Instance().Clear();
 }

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QFont>
 #include <QImage>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QProgressBar>
@@ -63,6 +64,7 @@ TEST(ToolsScreenshots, PagesAndDownloadInEveryLanguage) {
             page.ControlAs<QComboBox>(CNetworkDlg::IDC_INTERFACE)->setCurrentIndex(1);
             page.ControlAs<QCheckBox>(CNetworkDlg::IDC_SECURITY)->setChecked(true);
             page.ControlAs<QComboBox>(CNetworkDlg::IDC_ENCRYPTION)->setCurrentIndex(3);
+            page.ControlAs<QLineEdit>(CNetworkDlg::IDC_KEY)->setText(QStringLiteral("a secret pass phrase"));
             EXPECT_TRUE(SaveShot(page, QStringLiteral("network_wireless_") + suffix));
         }
         {
