@@ -69,7 +69,7 @@ int CliContext::PrinterFailure(int code, const QString& detail) const {
     if (message.isEmpty())
         message = QStringLiteral("The printer reported error %1.").arg(code);
     // Operations report a code only; the exchange that failed on this thread knows why.
-    const QString why = detail.isEmpty() ? LastExchangeFailure() : detail;
+    const QString why = detail.isEmpty() ? LastCommunicationFailure() : detail;
     if (!why.isEmpty())
         message += QStringLiteral(" (%1)").arg(why);
     return Fail(kExitPrinterBase + code, message);

@@ -90,23 +90,15 @@ void CExchange::Close() {
     m_connection->Close();
 }
 
-namespace {
-thread_local QString tLastFailure;
-} // namespace
-
-QString LastExchangeFailure() {
-    return tLastFailure;
-}
-
 int RunExchange(const tagPORTINFO& port, const std::function<void(CExchange&)>& body) {
-    tLastFailure.clear();
+    NoteCommunicationFailure({});
     CExchange exchange(port);
     try {
         body(exchange);
         exchange.Close();
         return 0;
     } catch (const CommunicationException& e) {
-        tLastFailure = e.Detail();
+        NoteCommunicationFailure(e.Detail());
         try {
             exchange.Close();
         } catch (const CommunicationException&) {

@@ -67,11 +67,9 @@ private:
 };
 
 // Runs body inside an exchange: creates the connection, lets body open and talk, closes. A
-// CommunicationException closes the connection and becomes the result; 0 otherwise.
+// CommunicationException closes the connection and becomes the result (its detail goes to
+// LastCommunicationFailure()); 0 otherwise.
 int RunExchange(const tagPORTINFO& port, const std::function<void(CExchange&)>& body);
-// Why the last exchange of this thread failed (the exception's detail: the port and the cause);
-// empty after one that succeeded. Operations report only a code; messages add this.
-[[nodiscard]] QString LastExchangeFailure();
 
 // Opens with the given time-outs, writes each command as its own write, closes.
 int SendCommands(const tagPORTINFO& port, std::optional<Timeouts> timeouts,

@@ -11,7 +11,16 @@ namespace quillory {
 namespace {
 QMutex gMakerMutex;
 CCommunicationFactory::Maker gMaker;
+thread_local QString tLastFailure;
 } // namespace
+
+void NoteCommunicationFailure(const QString& detail) {
+    tLastFailure = detail;
+}
+
+QString LastCommunicationFailure() {
+    return tLastFailure;
+}
 
 CCommunicationProtocol::~CCommunicationProtocol() = default;
 

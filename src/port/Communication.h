@@ -40,6 +40,12 @@ private:
 inline constexpr int kDefaultReadTimeoutMs = 1000;
 inline constexpr int kDefaultWriteTimeoutMs = 5000;
 
+// Why the last failed printer operation of this thread failed: the CommunicationException's
+// detail (the port and the cause). Operations report only a code; the code that catches the
+// exception notes its detail here, and messages add it. Cleared when an operation starts.
+void NoteCommunicationFailure(const QString& detail);
+[[nodiscard]] QString LastCommunicationFailure();
+
 // Size of the "@"-terminated list buffers of EnumUsbClass and SearchNet.
 inline constexpr int kListBufferSize = 1024;
 

@@ -30,11 +30,13 @@ QStringList SplitAtList(const char* buffer, int capacity) {
 }
 
 int ProvePort(const tagPORTINFO& info) {
+    NoteCommunicationFailure({});
     try {
         CConnectionScope connection(info);
         connection->Open(info);
         connection->Close();
     } catch (const CommunicationException& e) {
+        NoteCommunicationFailure(e.Detail());
         return e.GetErrorCode();
     }
     return 0;
@@ -69,12 +71,14 @@ UsbListing ListUsbPrinters() {
 
 NetSearchRound SearchNetRound(int mode) {
     NetSearchRound round;
+    NoteCommunicationFailure({});
     try {
         std::array<char, kListBufferSize> buffer{};
         CConnectionScope connection(MakePortInfo(PORT_NET));
         if (connection->SearchNet(buffer.data(), mode, int(buffer.size())) > 0)
             round.addresses = SplitAtList(buffer.data(), int(buffer.size()));
     } catch (const CommunicationException& e) {
+        NoteCommunicationFailure(e.Detail());
         round.errorCode = e.GetErrorCode();
     }
     return round;

@@ -75,6 +75,7 @@ FileSendResult SendBytesToPrinter(const QByteArray& bytes, const tagPORTINFO& po
 FileSendResult SendStreamToPrinter(QIODevice& source, qint64 total, const QString& name,
                                    const tagPORTINFO& port, const FileSendOptions& options) {
     FileSendResult result;
+    NoteCommunicationFailure({});
     CCommunicationFactory factory;
     CCommunicationProtocol* connection = factory.CreateFacory(port);
     QByteArray block(int(kFileSendBlockBytes), Qt::Uninitialized);
@@ -113,6 +114,7 @@ FileSendResult SendStreamToPrinter(QIODevice& source, qint64 total, const QStrin
         } catch (const CommunicationException&) {
             // The failure that ended the send is the one to report.
         }
+        NoteCommunicationFailure(e.Detail());
         return {FileSendStatus::CommunicationFailed, e.GetErrorCode(), e.Detail(), result.sent};
     }
     return result;

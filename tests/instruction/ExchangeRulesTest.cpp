@@ -108,7 +108,7 @@ TEST(ExchangeRules, EveryReadingOperationRefusesRepliesOfTheWrongForm) {
             EXPECT_EQ(object->ReadSettings(kPort), 3) << what;
             EXPECT_EQ(object->BackupEeprom(kPort), 3) << what;
             EXPECT_EQ(ReadFileBytes(object->BackupFilePath()), backup) << what;
-            EXPECT_FALSE(LastExchangeFailure().isEmpty()) << what;
+            EXPECT_FALSE(LastCommunicationFailure().isEmpty()) << what;
         }
     }
 }

@@ -1,5 +1,7 @@
 #include "app/ui/Activity.h"
 
+#include "port/Communication.h"
+
 #include "app/LanguageTexts.h"
 
 #include <QAbstractButton>
@@ -73,7 +75,10 @@ void COperation::FailedWith(const QString& message, const QString& detail, Notif
 }
 
 void COperation::CommFailed(int code, int language, const QString& detail, Notify notify) const {
-    FailedWith(GetMessageText(CommErrorShownKey(code), language), detail, notify);
+    // Without a detail of its own, the failure says what the operation's exchange noted: the
+    // port and the cause ("127.0.0.1:9100: Connection refused").
+    FailedWith(GetMessageText(CommErrorShownKey(code), language),
+               detail.isEmpty() ? LastCommunicationFailure() : detail, notify);
 }
 
 void COperation::Report(ActivityResult result, const QString& message, const QString& detail,

@@ -472,7 +472,7 @@ void CDebugDlg::OnFileSendFinished(CRepeatedFileSend::Outcome outcome, int code,
     const COperation op(this, m_fileSendButton, ReadPortInfo());
     switch (outcome) {
     case CRepeatedFileSend::Outcome::CommunicationFailed:
-        op.CommFailed(code, language);
+        op.CommFailed(code, language, detail);
         break;
     case CRepeatedFileSend::Outcome::FileUnreadable:
         op.Failed("OpenFileFail", language, PathAndWhy(m_sendPath, detail));

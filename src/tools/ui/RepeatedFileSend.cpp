@@ -1,5 +1,7 @@
 #include "tools/ui/RepeatedFileSend.h"
 
+#include "port/Communication.h"
+
 #include "tools/DebugExchange.h"
 #include "tools/FileSend.h"
 
@@ -45,8 +47,10 @@ bool CRepeatedFileSend::Start(const QString& path, int intervalMs, const tagPORT
         }
         // The signal is queued to the owner's thread; this object outlives the worker.
         result->code = RepeatFileSend(port, content, intervalMs, m_stop, [this](int) { emit sent(); });
-        if (result->code != 0)
+        if (result->code != 0) {
             result->outcome = Outcome::CommunicationFailed;
+            result->detail = LastCommunicationFailure();
+        }
     });
     m_thread = thread;
     connect(thread, &QThread::finished, this, [this, thread, result] {

@@ -40,7 +40,7 @@ signals:
     // One more send of the file went out.
     void sent();
     // The worker has ended; code is the communication error code for CommunicationFailed, and
-    // detail says why a file could not be read.
+    // detail says why the file could not be read, or why the port failed.
     void finished(quillory::CRepeatedFileSend::Outcome outcome, int code, const QString& detail);
 
 private:

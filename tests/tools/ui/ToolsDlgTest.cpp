@@ -246,6 +246,17 @@ TEST_F(ToolsPageTest, EveryOutcomeReachesTheActivityLogAndOnlyFailuresOpenABox) 
     EXPECT_EQ(entry.port, port);
     EXPECT_EQ(entry.message, messages.Texts()[0]);
     EXPECT_NE(entry.message, GetMessageText("CommandSent", LANGUAGE_ENGLISH));
+    // The box and the log say which port failed and why.
+    EXPECT_TRUE(entry.detail.startsWith(port + ": ")) << entry.detail.toStdString();
+    EXPECT_EQ(messages.Messages()[0].detail, entry.detail);
     EXPECT_EQ(CActivityLog::Instance().Count(), 3);
+
+    // Nobody listens at all: the system's reason.
+    const int dead = DeadPort();
+    UseLoopbackPrinter(std::uint16_t(dead), INSTRUCTION_VKLZ);
+    PressAndWait(page, page.OperationButton(MAINT_FEED));
+    entry = CActivityLog::Instance().Entries().constLast();
+    EXPECT_EQ(entry.result, ActivityResult::Failure);
+    EXPECT_EQ(entry.detail, QStringLiteral("127.0.0.1:%1: Connection refused").arg(dead));
     CActivityLog::Instance().Clear();
 }
