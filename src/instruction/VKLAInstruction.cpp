@@ -9,6 +9,7 @@ namespace quillory {
 namespace {
 
 constexpr std::optional<Timeouts> kApplyTimeouts = Timeouts{10, 10};
+constexpr QByteArrayView kListingEnd("AVAILABLE BYTES IN MODULE");
 
 // VKLA drains with one read, and a second only when the first brought nothing.
 void DrainOnce(CExchange& x) {
@@ -52,11 +53,24 @@ int CVKLAInstruction::PrintGraphicList(tagPORTINFO port) {
     return PrintListing(port, "\x02WG\r\n", "MODULE: RAM\r\n");
 }
 
+bool IsVklaListing(QByteArrayView reply) {
+    const qsizetype end = reply.indexOf(kListingEnd);
+    if (end < 0)
+        return false;
+    // The free space closes the listing (": 1835008" and the line end); nothing follows it.
+    const QByteArray tail = reply.sliced(end + kListingEnd.size()).toByteArray().trimmed();
+    if (tail.isEmpty())
+        return true;
+    const QByteArray number = tail.mid(1).trimmed();
+    return tail.startsWith(':') &&
+           std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 std::vector<QByteArray> VklaListingLabel(const QString& reply, const QString& marker) {
     QString text = reply;
     const qsizetype at = text.indexOf(marker);
     text = at >= 0 ? text.mid(at + marker.size()) : text.mid(marker.size() - 1);
-    const qsizetype end = text.indexOf(QStringLiteral("AVAILABLE BYTES IN MODULE"));
+    const qsizetype end = text.indexOf(QString::fromLatin1(kListingEnd));
     text = end >= 0 ? text.left(end) : QString();
 
     std::vector<QByteArray> commands{"\x02m\r\n\x02L\r\n"};
@@ -77,8 +91,19 @@ int CVKLAInstruction::PrintListing(const tagPORTINFO& port, const QByteArray& co
     return RunExchange(port, [&](CExchange& x) {
         x.Open(kStandardTimeouts);
         x.Write(command);
-        const QString reply = QString::fromLocal8Bit(x.Read(1024));
-        for (const QByteArray& line : VklaListingLabel(reply, QString::fromLatin1(marker)))
+        const QByteArray raw = x.ReadRaw(1024);
+        const QByteArray reply = UpToFirstZero(raw);
+        // A listing ends with the module's free space; a reply without it, or one that never
+        // ended, is cut short or no listing at all, and printing it would report a list that was
+        // never read.
+        if (!IsVklaListing(reply) || raw.size() >= 1024)
+            throw CommunicationException(
+                COMM_FAILED,
+                reply.isEmpty()
+                    ? QStringLiteral("no reply to the listing request")
+                    : QStringLiteral("the reply is not a whole listing: %1").arg(QuoteReply(reply)));
+        for (const QByteArray& line :
+             VklaListingLabel(QString::fromLocal8Bit(reply), QString::fromLatin1(marker)))
             x.Write(line);
     });
 }

@@ -61,5 +61,8 @@ private:
 // The label that PrintFontList/PrintGraphicList print from a listing reply, as the commands sent
 // after the listing request (the "m"/"L" start, one text line per listed entry, "E").
 [[nodiscard]] std::vector<QByteArray> VklaListingLabel(const QString& reply, const QString& marker);
+// Whether a reply is a whole listing: it closes with the module's free space
+// ("AVAILABLE BYTES IN MODULE: 1835008", the number may be missing) and nothing follows.
+[[nodiscard]] bool IsVklaListing(QByteArrayView reply);
 
 } // namespace quillory

@@ -200,3 +200,15 @@ TEST(Vkla, WriteEepromSendsEveryWordParameterTheIdTextAndTheEnd) {
     EXPECT_EQ(vkla.GetEepromImage()[0x20], 0x0020);
     EXPECT_EQ(vkla.GetEepromImage()[0x18], 0xFFF8);
 }
+
+TEST(Vkla, AListingIsTakenOnlyWhenItClosesWithTheFreeSpace) {
+    const QByteArray listing =
+        "DIRECTORY OF MODULE: FLASH\r\nARIAL.FNT 24576\r\nAVAILABLE BYTES IN MODULE: 1835008\r\n";
+    EXPECT_TRUE(IsVklaListing(listing));
+    EXPECT_TRUE(IsVklaListing(listing.chopped(2))) << "the last line end may be missing";
+    EXPECT_FALSE(IsVklaListing(listing.left(40))) << "cut short";
+    EXPECT_FALSE(IsVklaListing(listing + "#junk#")) << "junk after the listing";
+    EXPECT_TRUE(IsVklaListing("AVAILABLE BYTES IN MODULE\r\n"));
+    EXPECT_FALSE(IsVklaListing("AVAILABLE BYTES IN MODULE: 12k\r\n"));
+    EXPECT_FALSE(IsVklaListing(""));
+}
