@@ -1,7 +1,8 @@
 // ReadSettings and BackupEeprom of every language against their floor: the read time-outs the
-// exchange must wait out (the drain's empty reads) plus one measured round trip per request.
+// exchange must wait out (the drain's empty reads) plus one measured round trip per request, and
+// against a printer that answers every request LATENCY ms late (one latency per request more).
 // Everything stays on 127.0.0.1.
-//   quillory-bench-exchange [repetitions]
+//   quillory-bench-exchange [repetitions] [latency ms]
 #include "app/AppPaths.h"
 #include "instruction/InstructionProtocol.h"
 #include "sim/VirtualPrinter.h"
@@ -68,13 +69,15 @@ int Requests(const QByteArray& log) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const int repetitions = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 7;
+    const int latency = argc > 2 ? std::max(0, QByteArray(argv[2]).toInt()) : 0;
     QTemporaryDir folder;
     qputenv("QUILLORY_EEPBAK_DIR", folder.filePath(QStringLiteral("EEPbak")).toLocal8Bit());
 
     std::printf(
         "floor: the read time-outs an operation must wait out plus one measured round trip per request;\n"
-        "with gap: the floor plus the port library's %.0f ms wait for more bytes after each reply\n",
-        kGapMs);
+        "with gap: the floor plus the port library's %.0f ms wait for more bytes after each reply\n"
+        "printer latency: %d ms before every reply (part of each round trip of the floor)\n",
+        kGapMs, latency);
     std::printf("%-5s %-13s %9s %9s %9s %7s %9s\n", "lang", "operation", "median", "floor", "requests",
                 "ratio", "with gap");
     for (int language = 0; language < 5; ++language) {
@@ -90,6 +93,7 @@ int main(int argc, char** argv) {
         const double rtt = vkla ? RoundTripMs(port.netPort, "\x02Ke12\r\n", 6)
                                 : RoundTripMs(port.netPort, "~WN00@eep,r,12,0,7~\r\n", 6);
         auto object = MakeInstruction(language);
+        printer.SetFaults({.latencyMs = latency});
 
         struct Measured {
             const char* name;
@@ -120,7 +124,7 @@ int main(int argc, char** argv) {
             // The whole-EEPROM dump goes out as one burst and comes back as one collection.
             const int roundTrips =
                 operation.run == &CInstructionProtocol::BackupEeprom && !vkla ? 4 : requests;
-            const double floor = operation.waits + roundTrips * rtt;
+            const double floor = operation.waits + roundTrips * (rtt + latency);
             const double median = Median(times);
             const double withGap = floor + roundTrips * kGapMs;
             std::printf("%-5s %-13s %7.1fms %7.1fms %9d %6.2fx %8.2fx\n",

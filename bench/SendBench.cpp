@@ -1,6 +1,8 @@
 // Throughput of the file-send core against a plain shell redirect to the same virtual printer,
-// and the round trip of one version query. Everything stays on 127.0.0.1.
-//   quillory-bench [MiB] [repetitions] [queries]
+// the command line's send against the redirect to a receiver that only counts (time and peak
+// memory of each process), and the round trip of one version query. Everything stays on
+// 127.0.0.1.
+//   quillory-bench [MiB] [repetitions] [queries] [command-line MiB ...]
 #include "DiscardSink.h"
 #include "port/Communication.h"
 #include "sim/VirtualPrinter.h"
@@ -8,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -17,9 +20,14 @@
 #include <cstdio>
 #include <functional>
 #include <netinet/in.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+extern char** environ;
 
 using namespace quillory;
 
@@ -69,6 +77,121 @@ bool ShellRedirect(const QString& path, std::uint16_t port) {
                {QStringLiteral("-c"), QStringLiteral("cat \"$1\" > /dev/tcp/127.0.0.1/%1").arg(port),
                 QStringLiteral("bash"), path});
     return bash.waitForFinished(120000) && bash.exitStatus() == QProcess::NormalExit && bash.exitCode() == 0;
+}
+
+// A program run to its end: wall time and the peak resident memory of that process alone.
+struct ProcessRun {
+    bool ok = false;
+    double ms = 0;
+    long peakKiB = 0;
+};
+
+// The high-water mark of a running process's resident memory (its own, after exec), in KiB.
+long PeakResidentKiB(pid_t pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+ProcessRun RunProcess(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const std::string& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ProcessRun run;
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0)
+        return run;
+    // The child's rusage would count this process's memory too (it starts as a copy of it), so
+    // its own high-water mark is read while it runs; it only grows.
+    int status = 0;
+    for (;;) {
+        const long peak = PeakResidentKiB(pid);
+        run.peakKiB = std::max(run.peakKiB, peak);
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid)
+            break;
+        if (done < 0)
+            return run;
+        usleep(2000);
+    }
+    run.ms = double(timer.nsecsElapsed()) / 1e6;
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return run;
+}
+
+// quillory-cli send against cat, both to the same virtual printer (which keeps no copy of what it
+// receives), for files of several sizes.
+int CompareCommandLine(const std::vector<int>& sizes, int repetitions, const QTemporaryDir& dir) {
+    sim::VirtualPrinter sink(0);
+    sink.SetLogInMemory(false);
+    if (!sink.StartTcp(0))
+        return 1;
+    const std::uint16_t port = sink.TcpPort();
+    const std::string cli =
+        (QCoreApplication::applicationDirPath() + QStringLiteral("/quillory-cli")).toStdString();
+    const std::string address = "net:127.0.0.1:" + std::to_string(port);
+    std::printf(
+        "command line: quillory-cli send against cat FILE > /dev/tcp/... to the same virtual printer,\n"
+        "median of %d (peak memory: the largest of each process's own):\n",
+        repetitions);
+    for (const int mebibytes : sizes) {
+        const QString path = dir.filePath(QStringLiteral("send-%1.bin").arg(mebibytes));
+        {
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly))
+                return 1;
+            QByteArray chunk(1 << 20, '\0');
+            std::uint32_t state = 88172645u + std::uint32_t(mebibytes);
+            for (int block = 0; block < mebibytes; ++block) {
+                for (char& c : chunk) {
+                    state ^= state << 13;
+                    state ^= state >> 17;
+                    state ^= state << 5;
+                    c = char(state);
+                }
+                if (file.write(chunk) != chunk.size())
+                    return 1;
+            }
+        }
+        const qint64 size = QFileInfo(path).size();
+        qint64 delivered = 0;
+        const auto measure = [&](const std::vector<std::string>& argv, std::vector<double>& ms, long& peak) {
+            const ProcessRun run = RunProcess(argv);
+            delivered += size;
+            if (!run.ok || !sink.WaitForBytes(delivered, 120000)) {
+                std::fprintf(stderr, "quillory-bench: %s failed\n", argv[0].c_str());
+                std::exit(1);
+            }
+            ms.push_back(run.ms);
+            peak = std::max(peak, run.peakKiB);
+        };
+        std::vector<double> cliMs, catMs;
+        long cliPeak = 0, catPeak = 0;
+        const std::vector<std::string> send{cli, "--port", address, "send", path.toStdString()};
+        const std::vector<std::string> cat{"/bin/bash", "-c",
+                                           "cat \"$1\" > /dev/tcp/127.0.0.1/" + std::to_string(port), "bash",
+                                           path.toStdString()};
+        for (int i = 0; i < repetitions; ++i) {
+            measure(send, cliMs, cliPeak);
+            measure(cat, catMs, catPeak);
+        }
+        const double mib = double(size) / (1024.0 * 1024.0);
+        std::printf("  %4d MiB  quillory-cli send %8.1f ms %7.0f MiB/s peak %6.1f MiB\n", mebibytes,
+                    Median(cliMs), mib / (Median(cliMs) / 1000.0), cliPeak / 1024.0);
+        std::printf("  %4d MiB  cat > /dev/tcp    %8.1f ms %7.0f MiB/s peak %6.1f MiB\n", mebibytes,
+                    Median(catMs), mib / (Median(catMs) / 1000.0), catPeak / 1024.0);
+        std::printf("  %4d MiB  throughput of send / cat: %.2f\n", mebibytes, Median(catMs) / Median(cliMs));
+        QFile::remove(path);
+    }
+    return 0;
 }
 
 } // namespace
@@ -191,6 +314,14 @@ int main(int argc, char** argv) {
         connection->Close();
         operationUs.push_back(double(timer.nsecsElapsed()) / 1e3);
     }
+    std::vector<int> cliSizes;
+    for (int i = 4; i < args.size(); ++i)
+        cliSizes.push_back(args[i].toInt());
+    if (cliSizes.empty())
+        cliSizes = {32, 256};
+    if (const int status = CompareCommandLine(cliSizes, std::max(3, repetitions / 2), dir); status != 0)
+        return status;
+
     std::printf("version query round trip:\n");
     std::printf("  on an open socket (%d queries):          median %7.1f us  p95 %7.1f us\n", queries,
                 Median(rawUs), Percentile(rawUs, 0.95));
