@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -200,4 +201,29 @@ TEST_F(DownloadTest, ProgressFollowsTheBytesASlowPrinterTakesAndCancelStopsClean
     EXPECT_EQ(dialog->Progress()->value(), 0);
     EXPECT_TRUE(ButtonsEnabled());
     EXPECT_FALSE(Button(CDownLoadDlg::IDC_CANCEL)->isEnabled());
+}
+
+TEST_F(DownloadTest, AgainstASlowReadingPrinterTheBarMovesAndCancelLeavesTheRestUnsent) {
+    sim::VirtualPrinter printer(INSTRUCTION_VKLZ);
+    ASSERT_TRUE(printer.StartTcp(0));
+    printer.SetLogInMemory(false);
+    // 2 MiB a second: the 24 MiB file would take twelve seconds.
+    printer.SetFaults({.readRate = 2 * 1024 * 1024});
+    Open(Loopback(printer.TcpPort()));
+    const QString path = env.Path("firmware.bin");
+    WriteFileBytes(path, QByteArray(24 * 1024 * 1024, 'u'));
+    Choose(path);
+    Button(CDownLoadDlg::IDC_DOWNLOAD)->click();
+    // Loopback buffers take the first megabytes at once; the bar then follows the printer.
+    ASSERT_TRUE(WaitUntil([&] { return dialog->Progress()->value() > 0; }, 10000));
+    const int early = dialog->Progress()->value();
+    EXPECT_LT(early, CDownLoadDlg::kProgressSteps);
+    EXPECT_TRUE(dialog->StatusText().contains(" of 24.0 MiB, ")) << dialog->StatusText().toStdString();
+    Button(CDownLoadDlg::IDC_CANCEL)->click();
+    ASSERT_TRUE(WaitUntil([&] { return !dialog->IsBusy(); }, 30000));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].startsWith(GetMessageText("DownloadCancelled", LANGUAGE_ENGLISH).left(20)));
+    EXPECT_TRUE(ButtonsEnabled());
+    QThread::msleep(300);
+    EXPECT_FALSE(printer.WaitForBytes(24 * 1024 * 1024, 500)) << "the rest of the file was not sent";
 }
