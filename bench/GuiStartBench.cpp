@@ -4,6 +4,8 @@
 #include "app/AppSettings.h"
 #include "app/ui/QuilloryDlg.h"
 
+#include "ProcessMemory.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -19,18 +21,6 @@
 using namespace quillory;
 
 namespace {
-
-// Peak resident memory of this process in KiB.
-long PeakKiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
 
 // The child: show the window, wait until it is exposed, report the peak memory, leave.
 int ShowOnce(bool quillory, int argc, char** argv) {
@@ -48,7 +38,7 @@ int ShowOnce(bool quillory, int argc, char** argv) {
     while (!window->windowHandle() || !window->windowHandle()->isExposed())
         QApplication::processEvents(QEventLoop::AllEvents, 5);
     QApplication::processEvents();
-    std::printf("shown %ld\n", PeakKiB());
+    std::printf("shown %ld\n", PeakResidentKiB());
     std::fflush(stdout);
     return 0;
 }

@@ -4,6 +4,7 @@
 // 127.0.0.1.
 //   quillory-bench [MiB] [repetitions] [queries] [command-line MiB ...]
 #include "DiscardSink.h"
+#include "ProcessMemory.h"
 #include "port/Communication.h"
 #include "sim/VirtualPrinter.h"
 #include "tools/FileSend.h"
@@ -86,18 +87,6 @@ struct ProcessRun {
     long peakKiB = 0;
 };
 
-// The high-water mark of a running process's resident memory (its own, after exec), in KiB.
-long PeakResidentKiB(pid_t pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return 0;
-}
-
 ProcessRun RunProcess(const std::vector<std::string>& argv) {
     std::vector<char*> args;
     for (const std::string& a : argv)
@@ -113,7 +102,7 @@ ProcessRun RunProcess(const std::vector<std::string>& argv) {
     // its own high-water mark is read while it runs; it only grows.
     int status = 0;
     for (;;) {
-        const long peak = PeakResidentKiB(pid);
+        const long peak = PeakResidentKiB(QString::number(pid));
         run.peakKiB = std::max(run.peakKiB, peak);
         const pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid)

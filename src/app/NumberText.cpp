@@ -31,6 +31,8 @@ int ParseDecimal(qsizetype size, At at) {
     return value > INT_MAX ? INT_MAX : int(value);
 }
 
+} // namespace
+
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
@@ -40,8 +42,6 @@ int HexDigit(char c) {
         return c - 'A' + 10;
     return -1;
 }
-
-} // namespace
 
 int ParseLeadingInt(QStringView text) {
     return ParseDecimal(text.size(), [&](qsizetype i) { return char32_t(text[i].unicode()); });

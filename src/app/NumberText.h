@@ -11,6 +11,9 @@ namespace quillory {
 [[nodiscard]] int ParseLeadingInt(QStringView text);
 [[nodiscard]] int ParseLeadingInt(QByteArrayView text);
 
+// The value of a hexadecimal digit (either case), -1 for any other character.
+[[nodiscard]] int HexDigit(char c);
+
 // Hexadecimal conversion of the leading hex digits (no prefix, no sign); anything else stops it.
 // Values beyond 32 bits are clamped to 0xFFFFFFFF.
 [[nodiscard]] unsigned ParseLeadingHex(QByteArrayView text);

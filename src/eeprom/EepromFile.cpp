@@ -41,16 +41,6 @@ std::uint16_t HexField(QByteArrayView line, qsizetype position) {
         ParseLeadingHex(line.sliced(position, std::min<qsizetype>(4, line.size() - position))));
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // The number the digits hexadecimal digits at position stand for, or -1 when they are not all
 // hexadecimal digits.
 int HexNumber(QByteArrayView text, qsizetype position, int digits) {

@@ -75,7 +75,7 @@ QByteArray UpToFirstZero(QByteArrayView bytes) {
 
 namespace {
 bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return HexDigit(c) >= 0;
 }
 bool IsSeparator(char c) {
     return c == '\r' || c == '\n' || c == ' ' || c == '\t' || c == '\0';

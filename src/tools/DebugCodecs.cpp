@@ -1,20 +1,12 @@
 #include "tools/DebugCodecs.h"
 
+#include "app/NumberText.h"
+
 namespace quillory {
 namespace {
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool IsHex(char c) {
-    return HexValue(c) >= 0;
+    return HexDigit(c) >= 0;
 }
 
 // Digits of an escape, read up to the first character that is not a hex digit; none gives 0.
@@ -23,7 +15,7 @@ unsigned EscapeValue(QByteArrayView digits) {
     for (char c : digits) {
         if (!IsHex(c))
             break;
-        value = value * 16 + unsigned(HexValue(c));
+        value = value * 16 + unsigned(HexDigit(c));
     }
     return value & 0xFF;
 }
@@ -73,14 +65,14 @@ void ScanHexView(QByteArrayView hex, Emit onByte) {
             onByte(0x0A, true);
             i += 3;
         } else if (hasNext && IsHex(c) && IsHex(next)) {
-            onByte(unsigned(HexValue(c) * 16 + HexValue(next)), false);
+            onByte(unsigned(HexDigit(c) * 16 + HexDigit(next)), false);
             i += 3;
         } else if (hasNext && IsHex(c) && next == ' ') {
             // A one-digit token: step over the digit and its space only, so the next token is kept.
-            onByte(unsigned(HexValue(c)), false);
+            onByte(unsigned(HexDigit(c)), false);
             i += 2;
         } else if (!hasNext && IsHex(c)) {
-            onByte(unsigned(HexValue(c)), false);
+            onByte(unsigned(HexDigit(c)), false);
             i += 2;
         } else {
             ++i;
