@@ -209,3 +209,29 @@ TEST_F(AppSettingsTest, SwitchingCommModeUsesTheOtherFolder) {
     EXPECT_EQ(ReadInstruction(), 0);
     EXPECT_EQ(ReadPortInfo().portType, PORT_DRIVER);
 }
+
+TEST_F(AppSettingsTest, PortTimingReadsItsKeysWithinTheirRangesAndDefaultsOtherwise) {
+    InitUserSettings();
+    const PortTiming defaults;
+    const PortTiming missing = ReadPortTiming(); // a file from before the keys existed
+    EXPECT_EQ(missing.replyTimeoutMs, defaults.replyTimeoutMs);
+    EXPECT_EQ(missing.replyGapMs, defaults.replyGapMs);
+    EXPECT_EQ(missing.stallLimitMs, defaults.stallLimitMs);
+
+    WritePortTiming({.replyTimeoutMs = 5000, .replyGapMs = 30, .stallLimitMs = 120000});
+    const PortTiming stored = ReadPortTiming();
+    EXPECT_EQ(stored.replyTimeoutMs, 5000);
+    EXPECT_EQ(stored.replyGapMs, 30);
+    EXPECT_EQ(stored.stallLimitMs, 120000);
+
+    CProfileFile file(UserSettingsFilePath());
+    ASSERT_TRUE(file.Load());
+    file.SetString("Timing", "ReplyTimeout", "0");
+    file.SetString("Timing", "ReplyGap", "99999");
+    file.SetString("Timing", "StallLimit", "fast");
+    ASSERT_TRUE(file.Save());
+    const PortTiming refused = ReadPortTiming();
+    EXPECT_EQ(refused.replyTimeoutMs, defaults.replyTimeoutMs);
+    EXPECT_EQ(refused.replyGapMs, defaults.replyGapMs);
+    EXPECT_EQ(refused.stallLimitMs, defaults.stallLimitMs);
+}

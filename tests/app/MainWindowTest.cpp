@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include <gtest/gtest.h>
 
@@ -245,6 +246,21 @@ TEST_F(MainWindowTest, ALanguageChangeReappliesTextsToEveryPageInOrderThenTheWin
     }
     EXPECT_TRUE(log.isEmpty());
     EXPECT_EQ(ReadFileBytes(UserSettingsFilePath()), before);
+
+    // The waits of the saved port: shown as stored, written when changed.
+    {
+        ModalDriver<CQuillorySetDlg> timing([](CQuillorySetDlg* dialog) {
+            auto* timeout = dialog->ControlAs<QSpinBox>(CQuillorySetDlg::IDC_REPLY_TIMEOUT);
+            EXPECT_EQ(timeout->value(), PortTiming{}.replyTimeoutMs);
+            timeout->setValue(4500);
+            dialog->ControlAs<QSpinBox>(CQuillorySetDlg::IDC_REPLY_GAP)->setValue(30);
+            dialog->accept();
+        });
+        window.RunCommand(CQuilloryDlg::IDC_PROGRAM_SETTINGS);
+    }
+    EXPECT_EQ(ReadPortTiming().replyTimeoutMs, 4500);
+    EXPECT_EQ(ReadPortTiming().replyGapMs, 30);
+    EXPECT_EQ(ReadPortTiming().stallLimitMs, PortTiming{}.stallLimitMs);
 }
 
 TEST_F(MainWindowTest, NetworkFramesAreOfferedOnlyWhenTheCommandLanguageTakesThem) {

@@ -94,7 +94,12 @@ void CQuillorySetDlg::TextsApplied(int) {
 void CQuillorySetDlg::accept() {
     m_chosen = m_language->currentIndex();
     WriteWizard(m_wizard->isChecked() ? 1 : 0);
-    WritePortTiming({m_replyTimeout->value(), m_replyGap->value(), m_stallLimit->value()});
+    // Only a change is written: a file without the keys keeps the defaults without them.
+    const PortTiming chosen{m_replyTimeout->value(), m_replyGap->value(), m_stallLimit->value()};
+    const PortTiming stored = ReadPortTiming();
+    if (chosen.replyTimeoutMs != stored.replyTimeoutMs || chosen.replyGapMs != stored.replyGapMs ||
+        chosen.stallLimitMs != stored.stallLimitMs)
+        WritePortTiming(chosen);
     CScreenDialog::accept();
 }
 
