@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <limits>
 
 namespace quillory {
@@ -54,6 +55,13 @@ QString TransferStatusText(const QString& format, qint64 sent, qint64 total, qin
         .arg(left);
 }
 
+qint64 FileSendBlockBytes(const tagPORTINFO& port) {
+    if (port.portType != PORT_COM || port.baudRate <= 0)
+        return kFileSendBlockBytes;
+    // About ten bits a character on the line.
+    return std::clamp<qint64>(port.baudRate / 10, 1024, kFileSendBlockBytes);
+}
+
 FileSendResult SendFileToPrinter(const QString& path, const tagPORTINFO& port,
                                  const FileSendOptions& options) {
     if (QFileInfo(path).isDir())
@@ -78,7 +86,8 @@ FileSendResult SendStreamToPrinter(QIODevice& source, qint64 total, const QStrin
     NoteCommunicationFailure({});
     CCommunicationFactory factory;
     CCommunicationProtocol* connection = factory.CreateFacory(port);
-    QByteArray block(int(kFileSendBlockBytes), Qt::Uninitialized);
+    const qint64 blockBytes = FileSendBlockBytes(port);
+    QByteArray block(int(blockBytes), Qt::Uninitialized);
     try {
         connection->Open(port);
         connection->SetTimeouts(kFileSendReadTimeout, kFileSendWriteTimeout);
@@ -87,7 +96,7 @@ FileSendResult SendStreamToPrinter(QIODevice& source, qint64 total, const QStrin
                 result.status = FileSendStatus::Cancelled;
                 break;
             }
-            const qint64 n = source.read(block.data(), kFileSendBlockBytes);
+            const qint64 n = source.read(block.data(), blockBytes);
             if (n < 0) {
                 result = {FileSendStatus::FileUnreadable, 0,
                           QStringLiteral("%1: %2").arg(name, source.errorString()), result.sent};

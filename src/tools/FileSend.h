@@ -41,8 +41,11 @@ struct FileSendOptions {
 // waits; a printer that is busy may hold the line up to the port's stall limit.
 inline constexpr int kFileSendReadTimeout = 400;
 inline constexpr int kFileSendWriteTimeout = 400;
-// Files go out in blocks of this size over one connection, so memory stays flat whatever the size.
+// Files go out in blocks over one connection, so memory stays flat whatever the size. A block is
+// this large, except on a serial line, where it is about a second's worth at the line's speed so
+// that progress and Cancel follow the line.
 inline constexpr qint64 kFileSendBlockBytes = 1 << 20;
+[[nodiscard]] qint64 FileSendBlockBytes(const tagPORTINFO& port);
 
 // The progress line of a transfer from a format with four places: bytes sent (MiB), total (MiB,
 // or "?" when unknown), rate (MiB/s) and time left (m:ss, or "?"), e.g. "%1 of %2 MiB, %3 MiB/s,

@@ -137,3 +137,25 @@ TEST_F(FileSend, UnreadableFileIsReportedApartAndNeverOpensThePort) {
     }
     EXPECT_TRUE(m_script.calls.empty());
 }
+
+TEST_F(FileSend, BlocksFollowTheLineSoThatProgressComesAboutEverySecond) {
+    EXPECT_EQ(FileSendBlockBytes(m_port), kFileSendBlockBytes);
+    tagPORTINFO serial = MakePortInfo(PORT_COM);
+    serial.baudRate = 9600;
+    EXPECT_EQ(FileSendBlockBytes(serial), 1024);
+    serial.baudRate = 115200;
+    EXPECT_EQ(FileSendBlockBytes(serial), 11520);
+    serial.baudRate = 921600 * 16;
+    EXPECT_EQ(FileSendBlockBytes(serial), kFileSendBlockBytes);
+
+    // A file of two and a half blocks: three writes, progress after each, the total known.
+    const QByteArray content(int(kFileSendBlockBytes * 5 / 2), 'b');
+    std::vector<std::pair<qint64, qint64>> progress;
+    FileSendOptions options;
+    options.progress = [&](qint64 sent, qint64 total) { progress.emplace_back(sent, total); };
+    ASSERT_TRUE(SendFileToPrinter(File(content), m_port, options).Ok());
+    const qint64 size = content.size();
+    EXPECT_EQ(progress, (std::vector<std::pair<qint64, qint64>>{
+                            {kFileSendBlockBytes, size}, {2 * kFileSendBlockBytes, size}, {size, size}}));
+    EXPECT_EQ(m_script.written, content);
+}
