@@ -48,8 +48,8 @@ int RunCliSettingsSave(std::uint16_t port, int language, const QString& file) {
     const std::string address = QStringLiteral("net:127.0.0.1:%1").arg(port).toStdString();
     const std::string lang = InstructionName(language).toStdString();
     const std::string path = file.toStdString();
-    const char* args[] = {"quillory-cli", "--port", address.c_str(), "--lang", lang.c_str(),
-                          "settings",     "save",   path.c_str()};
+    const char* args[] = {"quillory-cli", "--port",   address.c_str(), "--lang",
+                          lang.c_str(),   "settings", "save",          path.c_str()};
     std::ostringstream out;
     std::ostringstream err;
     return cli::RunCli(int(std::size(args)), args, out, err);
@@ -95,7 +95,8 @@ TEST_P(JunkReplies, EveryReadingOperationFailsAndKeepsWhatWasThere) {
             }
         });
     }
-    timed("settings save", [&] { return RunCliSettingsSave(printer.TcpPort(), language, settingsFile) - 10; });
+    timed("settings save",
+          [&] { return RunCliSettingsSave(printer.TcpPort(), language, settingsFile) - 10; });
 
     EXPECT_EQ(ReadFileBytes(object->BackupFilePath()), backup);
     EXPECT_EQ(ReadFileBytes(settingsFile), settings);
@@ -105,7 +106,8 @@ TEST_P(JunkReplies, EveryReadingOperationFailsAndKeepsWhatWasThere) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Printers, JunkReplies,
-                         ::testing::Combine(::testing::Range(0, int(std::size(kJunk))), ::testing::Range(0, 5)),
+                         ::testing::Combine(::testing::Range(0, int(std::size(kJunk))),
+                                            ::testing::Range(0, 5)),
                          [](const ::testing::TestParamInfo<Param>& info) {
                              return std::string(kJunk[std::get<0>(info.param)].name) + "_" +
                                     InstructionName(std::get<1>(info.param)).toStdString();
