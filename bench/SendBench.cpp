@@ -152,14 +152,19 @@ int CompareCommandLine(const std::vector<int>& sizes, int repetitions, const QTe
         }
         const qint64 size = QFileInfo(path).size();
         qint64 delivered = 0;
+        // Timed until the printer holds the whole file: cat ends as soon as the kernel has taken
+        // the last bytes, while send ends only once the printer has read them, so the exit times
+        // alone would compare buffering with delivery.
         const auto measure = [&](const std::vector<std::string>& argv, std::vector<double>& ms, long& peak) {
+            QElapsedTimer timer;
+            timer.start();
             const ProcessRun run = RunProcess(argv);
             delivered += size;
             if (!run.ok || !sink.WaitForBytes(delivered, 120000)) {
                 std::fprintf(stderr, "quillory-bench: %s failed\n", argv[0].c_str());
                 std::exit(1);
             }
-            ms.push_back(run.ms);
+            ms.push_back(double(timer.nsecsElapsed()) / 1e6);
             peak = std::max(peak, run.peakKiB);
         };
         std::vector<double> cliMs, catMs;

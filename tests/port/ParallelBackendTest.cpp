@@ -1,4 +1,5 @@
 #include "port/backends/Backends.h"
+#include "port/backends/FdPort.h"
 
 #include "BackendTestSupport.h"
 #include "support/TestEnvironment.h"
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/stat.h>
 #include <thread>
@@ -161,4 +163,36 @@ TEST(ParallelBackend, NodeWithoutPermissionIsAccessDenied) {
     ::chmod(QFile::encodeName(path).constData(), 0600);
     EXPECT_EXIT(ExitWithCodeAsNobody([&] { MakeParallelBackend()->Open(ParallelInfo(path)); }),
                 ::testing::ExitedWithCode(COMM_ACCESS_DENIED), "");
+}
+
+// The group that would grant access is named, so the operator knows what to do; a node no group
+// may use gets the plain reason only.
+TEST(ParallelBackend, DeniedNodeNamesTheGroupThatGrantsAccess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const group* lp = ::getgrnam("lp");
+    if (!lp || ::geteuid() != 0)
+        GTEST_SKIP() << "needs root and the group lp";
+    QTemporaryDir dir("/tmp/qlXXXXXX");
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    const QString shared = dir.filePath("lp0");
+    const QString privateNode = dir.filePath("lp1");
+    WriteFileBytes(shared, {});
+    WriteFileBytes(privateNode, {});
+    ASSERT_EQ(::chown(QFile::encodeName(shared).constData(), 0, lp->gr_gid), 0);
+    ::chmod(QFile::encodeName(shared).constData(), 0660);
+    ::chmod(QFile::encodeName(privateNode).constData(), 0600);
+    const auto openAndSay = [](const QString& path) {
+        QString detail;
+        const int code = CodeOf([&] { MakeParallelBackend()->Open(ParallelInfo(path)); }, &detail);
+        std::fprintf(stderr, "%s\n", qPrintable(detail));
+        if (code != 0)
+            throw CommunicationException(tagCOMMUNICATIONEXCEPTION(code), detail);
+    };
+    EXPECT_EXIT(ExitWithCodeAsNobody([&] { openAndSay(shared); }),
+                ::testing::ExitedWithCode(COMM_ACCESS_DENIED),
+                "lp0: Permission denied, add yourself to the group lp and log in again");
+    EXPECT_EXIT(ExitWithCodeAsNobody([&] { openAndSay(privateNode); }),
+                ::testing::ExitedWithCode(COMM_ACCESS_DENIED), "lp1: Permission denied\n");
+    EXPECT_EQ(AccessHintForGroup(QStringLiteral("dialout")),
+              QStringLiteral("add yourself to the group dialout and log in again"));
 }

@@ -10,9 +10,12 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace quillory {
 namespace {
@@ -101,6 +104,28 @@ tagCOMMUNICATIONEXCEPTION CodeForOpenError(int error) {
     return COMM_OPEN_FAILED;
 }
 
+QString AccessHintForGroup(const QString& group) {
+    if (group.isEmpty())
+        return {};
+    return QStringLiteral("add yourself to the group %1 and log in again").arg(group);
+}
+
+QString AccessHint(const QString& path) {
+    struct stat node {};
+    constexpr mode_t groupReadWrite = S_IRGRP | S_IWGRP;
+    if (::stat(path.toLocal8Bit().constData(), &node) != 0 ||
+        (node.st_mode & groupReadWrite) != groupReadWrite)
+        return {};
+    if (node.st_gid == ::getegid())
+        return {};
+    std::vector<gid_t> groups(std::size_t(std::max(0, ::getgroups(0, nullptr))));
+    groups.resize(std::size_t(std::max(0, ::getgroups(int(groups.size()), groups.data()))));
+    if (std::find(groups.begin(), groups.end(), node.st_gid) != groups.end())
+        return {};
+    const group* owner = ::getgrgid(node.st_gid);
+    return owner ? AccessHintForGroup(QString::fromLocal8Bit(owner->gr_name)) : QString();
+}
+
 int OpenNode(const QString& path, int flags) {
     const QByteArray native = path.toLocal8Bit();
     for (;;) {
@@ -110,8 +135,12 @@ int OpenNode(const QString& path, int flags) {
         if (errno == EINTR)
             continue;
         const int error = errno;
-        throw CommunicationException(CodeForOpenError(error),
-                                     QStringLiteral("%1: %2").arg(path, ErrnoText(error)));
+        QString why = ErrnoText(error);
+        if (error == EACCES || error == EPERM) {
+            if (const QString hint = AccessHint(path); !hint.isEmpty())
+                why += QStringLiteral(", ") + hint;
+        }
+        throw CommunicationException(CodeForOpenError(error), QStringLiteral("%1: %2").arg(path, why));
     }
 }
 

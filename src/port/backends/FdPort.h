@@ -18,6 +18,13 @@ namespace quillory {
 // The code an open(2) failure is reported with: missing or busy device 1, no permission 8.
 [[nodiscard]] tagCOMMUNICATIONEXCEPTION CodeForOpenError(int error);
 
+// What an operator denied a device node can do about it: "add yourself to the group dialout"
+// when the node's group may read and write it and the user is not a member; empty otherwise
+// (the node belongs to nobody's group, or membership is not the reason).
+[[nodiscard]] QString AccessHint(const QString& path);
+// The hint for a node whose group `group` grants access that the user lacks; empty group, none.
+[[nodiscard]] QString AccessHintForGroup(const QString& group);
+
 // Opens a node with O_NOCTTY | O_NONBLOCK | O_CLOEXEC added to flags; throws on failure.
 [[nodiscard]] int OpenNode(const QString& path, int flags);
 

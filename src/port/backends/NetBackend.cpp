@@ -189,8 +189,10 @@ private:
         pollfd events{m_fd, POLLIN, 0};
         if (::poll(&events, 1, 0) <= 0 || !(events.revents & (POLLIN | POLLHUP)))
             return false;
+        // A reset is reported once only; taking it for anything but a hang-up would lose it.
         char byte = 0;
-        return ::recv(m_fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) == 0;
+        const ssize_t n = ::recv(m_fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+        return n == 0 || (n < 0 && (errno == ECONNRESET || errno == EPIPE));
     }
 
     void Drop() {

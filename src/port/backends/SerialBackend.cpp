@@ -88,9 +88,15 @@ public:
         m_port.setPortName(path);
         m_port.clearError();
         m_port.setReadBufferSize(kSerialReadBuffer);
-        if (!m_port.open(QIODevice::ReadWrite))
-            throw CommunicationException(OpenErrorCode(path),
-                                         QStringLiteral("%1: %2").arg(path, m_port.errorString()));
+        if (!m_port.open(QIODevice::ReadWrite)) {
+            const tagCOMMUNICATIONEXCEPTION code = OpenErrorCode(path);
+            QString why = m_port.errorString();
+            if (code == COMM_ACCESS_DENIED) {
+                if (const QString hint = AccessHint(path); !hint.isEmpty())
+                    why += QStringLiteral(", ") + hint;
+            }
+            throw CommunicationException(code, QStringLiteral("%1: %2").arg(path, why));
+        }
         const SerialLineSettings& line = std::get<SerialLineSettings>(settings);
         Apply(line, path);
         const bool parity = line.parity != QSerialPort::NoParity;
