@@ -300,3 +300,47 @@ TEST_F(CliOutput, WirelessKeyFromAFileOrStandardInput) {
     EXPECT_EQ(run.status, 65);
     EXPECT_EQ(printer.ConnectionCount(), connections);
 }
+
+// What bash offers after the words given (the last one being completed).
+QStringList Completions(const QStringList& words) {
+    QProcess bash;
+    bash.start("bash",
+               QStringList{"-c",
+                           "source \"$0\" || exit 9; COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); "
+                           "_quillory_cli; printf '%s\\n' \"${COMPREPLY[@]}\"",
+                           QStringLiteral(QUILLORY_TEST_SOURCE_DIR "/resources/completion/quillory-cli")} +
+                   words);
+    if (!bash.waitForFinished(10000) || bash.exitCode() != 0)
+        return {QStringLiteral("bash failed: ") + bash.readAllStandardError()};
+    return QString::fromUtf8(bash.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+TEST(CliCompletion, TheScriptLoadsAndCompletesTheCommandTree) {
+    EXPECT_EQ(Completions({"quillory-cli", "se"}), QStringList({"send", "search", "settings"}));
+    EXPECT_EQ(Completions({"quillory-cli", "settings", ""}), QStringList({"read", "apply", "save"}));
+    EXPECT_EQ(Completions({"quillory-cli", "--port", "net:127.0.0.1:9100", "eeprom", "b"}),
+              QStringList({"backup"}));
+    EXPECT_EQ(Completions({"quillory-cli", "--lang", "VKLA", "tool", "f"}),
+              QStringList({"font-list", "form-list", "feed", "factory-reset"}));
+    EXPECT_TRUE(Completions({"quillory-cli", "network", "apply", "--key-"}).contains("--key-file"));
+    EXPECT_TRUE(Completions({"quillory-cli", "--t"}).contains("--trace"));
+    EXPECT_EQ(Completions({"quillory-cli", "--lang", "VKLZ", "settings", "read", "--j"}),
+              QStringList({"--json"}));
+    // Every command the program offers is offered by the script.
+    const QStringList commands = Completions({"quillory-cli", ""});
+    for (const char* command :
+         {"send", "logo", "network", "port-string", "usb", "search", "settings", "eeprom", "tool"})
+        EXPECT_TRUE(commands.contains(command)) << command;
+    // ... including any command added later: the help lists them all.
+    const CliRun help = RunInProcess({"--help"});
+    const std::string::size_type list = help.out.find("Subcommands:");
+    ASSERT_NE(list, std::string::npos) << help.out;
+    static const QRegularExpression line(QStringLiteral(R"(^  ([a-z][a-z-]+)\s)"),
+                                         QRegularExpression::MultilineOption);
+    int listed = 0;
+    for (auto it = line.globalMatch(QString::fromStdString(help.out.substr(list))); it.hasNext(); ++listed) {
+        const QString name = it.next().captured(1);
+        EXPECT_TRUE(commands.contains(name)) << name.toStdString() << " is not completed";
+    }
+    EXPECT_GE(listed, 9);
+}
