@@ -4,11 +4,13 @@
 #include "CliRun.h"
 #include "app/AppSettings.h"
 #include "app/PrinterText.h"
+#include "port/LineSettings.h"
 #include "sim/VirtualPrinter.h"
 #include "support/TestEnvironment.h"
 #include "tools/NetworkFrames.h"
 
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -343,4 +345,49 @@ TEST(CliCompletion, TheScriptLoadsAndCompletesTheCommandTree) {
         EXPECT_TRUE(commands.contains(name)) << name.toStdString() << " is not completed";
     }
     EXPECT_GE(listed, 9);
+}
+
+TEST(CliErrors, FailuresNameWhatFailedAndWhy) {
+    TempEnvironment env;
+    // A saved serial port whose baud rate no line can use: the message says which setting.
+    InitUserSettings();
+    tagPORTINFO saved = MakePortInfo(PORT_COM);
+    SetSerialPortName(saved, "/dev/serial/by-id/usb-Example_Printer-if00-port0");
+    SetNewPortLineSettings(saved);
+    saved.baudRate = 0;
+    WritePortInfo(saved);
+    CliRun run = RunInProcess({"--lang", "VKLZ", "tool", "feed"});
+    EXPECT_EQ(run.status, 12);
+    EXPECT_EQ(run.err.rfind("quillory-cli: The port settings are not valid.", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("by-id/usb-Example_Printer-if00-port0: baud rate 0"), std::string::npos)
+        << run.err;
+
+    // A refused connection names the host, the port and the system's reason.
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 deadPort = closed.serverPort();
+    const std::string dead = NetPortAddress(deadPort).toStdString();
+    closed.close();
+    run = RunInProcess({"--port", dead.c_str(), "--lang", "VKLZ", "settings", "read"});
+    EXPECT_EQ(run.status, 11);
+    EXPECT_NE(run.err.find("127.0.0.1:" + std::to_string(deadPort)), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("refused"), std::string::npos) << run.err;
+
+    // A file that cannot be written names the path and the reason.
+    sim::VirtualPrinter printer(INSTRUCTION_VKLZ);
+    ASSERT_TRUE(printer.StartTcp(0));
+    const std::string port = NetPortAddress(printer.TcpPort()).toStdString();
+    const std::string target = env.Path("no-such-folder/backup.eep").toStdString();
+    run = RunInProcess({"--port", port.c_str(), "--lang", "VKLZ", "eeprom", "backup", target.c_str()});
+    EXPECT_EQ(run.status, 15);
+    EXPECT_NE(run.err.find(target + ": "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("No such file or directory"), std::string::npos) << run.err;
+    const std::string logo = env.Path("no-such-folder/x.logo").toStdString();
+    QImage picture(128, 32, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    const QString png = env.Path("logo.png");
+    ASSERT_TRUE(picture.save(png));
+    run = RunInProcess({"logo", "convert", png.toStdString().c_str(), logo.c_str()});
+    EXPECT_EQ(run.status, 15) << run.err;
+    EXPECT_NE(run.err.find(logo + ": "), std::string::npos) << run.err;
 }
