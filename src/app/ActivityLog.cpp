@@ -44,10 +44,7 @@ QString MessageWithDetail(const QString& message, const QString& detail) {
 QString DescribePort(const tagPORTINFO& port) {
     switch (port.portType) {
     case PORT_COM:
-        return QStringLiteral("%1 %2 %3")
-            .arg(PortText(port.comName))
-            .arg(port.baudRate)
-            .arg(SerialShape(port));
+        return QStringLiteral("%1 %2 %3").arg(SerialPortName(port)).arg(port.baudRate).arg(SerialShape(port));
     case PORT_LPT:
         return PortText(port.lptName);
     case PORT_USBCLASS:

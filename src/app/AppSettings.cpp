@@ -1,5 +1,7 @@
 #include "app/AppSettings.h"
 
+#include "port/LineSettings.h"
+
 #include "app/AppPaths.h"
 #include "app/LanguageTexts.h"
 #include "app/NumberText.h"
@@ -32,11 +34,10 @@ struct PortNumberKey {
     int maximum;
 };
 
-constexpr PortNumberKey kBaudKey{"COM", "Bandate", "38400", 0, 4000000};
-constexpr PortNumberKey kDataBitsKey{"COM", "DataSize", "8", 0, 8};
-constexpr PortNumberKey kStopBitsKey{"COM", "StopBit", "0", 0, 2};
-constexpr PortNumberKey kParityKey{"COM", "Parity", "0", 0, 4};
-constexpr PortNumberKey kFlowKey{"COM", "FlowControl", "0", 0, 2};
+// The line settings come from their shared table; 0 is also read back (see above).
+constexpr PortNumberKey LineSettingKey(const LineSettingRow& row) {
+    return {"COM", row.fileKey, row.readDefault, 0, row.maximum};
+}
 // libusb lists a few dozen devices at most; the index travels as index + 1 in texts.
 constexpr PortNumberKey kUsbApiKey{"USBAPI", "ID", "0", 0, 255};
 constexpr PortNumberKey kNetPortKey{"Net", "Port", "9100", 0, 65535};
@@ -170,12 +171,9 @@ tagPORTINFO& ReadPortInfo(tagPORTINFO& info) {
     const int fileType = readInt("PortInfo", "type", "0");
     if (fileType >= 0 && fileType <= 5)
         info.portType = PortTypeFromFileType(fileType);
-    SetPortText(info.comName, readText("COM", "Name", "COM1", 19));
-    info.baudRate = ReadPortNumber(file, kBaudKey);
-    info.dataBits = ReadPortNumber(file, kDataBitsKey);
-    info.stopBits = ReadPortNumber(file, kStopBitsKey);
-    info.parity = ReadPortNumber(file, kParityKey);
-    info.flowControl = ReadPortNumber(file, kFlowKey);
+    SetSerialPortName(info, readText("COM", "Name", "COM1", int(kMaxSerialNameChars)));
+    for (const LineSettingRow& row : kLineSettings)
+        info.*row.field = ReadPortNumber(file, LineSettingKey(row));
     SetPortText(info.lptName, readText("LPT", "Name", "LPT1", 19));
     SetPortText(info.usbClassName, readText("USBClass", "Name", "KMT-5200A", 259));
     info.usbApiId = ReadPortNumber(file, kUsbApiKey);
@@ -200,12 +198,9 @@ void SetPortKeys(CProfileFile& file, const tagPORTINFO& info) {
     const auto setInt = [&](const char* section, const char* key, int value) {
         file.SetInt(QLatin1String(section), QLatin1String(key), value);
     };
-    setText("COM", "Name", PortText(info.comName));
-    setInt("COM", "Bandate", info.baudRate);
-    setInt("COM", "DataSize", info.dataBits);
-    setInt("COM", "StopBit", info.stopBits);
-    setInt("COM", "Parity", info.parity);
-    setInt("COM", "FlowControl", info.flowControl);
+    setText("COM", "Name", SerialPortName(info));
+    for (const LineSettingRow& row : kLineSettings)
+        setInt("COM", row.fileKey, info.*row.field);
     setText("LPT", "Name", PortText(info.lptName));
     setText("USBClass", "Name", PortText(info.usbClassName));
     setInt("USBAPI", "ID", info.usbApiId);
@@ -286,11 +281,7 @@ void InitUserSettings() {
 
     tagPORTINFO first = MakePortInfo(PORT_COM);
     SetPortText(first.comName, QStringLiteral("COM1"));
-    first.baudRate = 9600;
-    first.dataBits = 8;
-    first.stopBits = 0;
-    first.parity = 0;
-    first.flowControl = 1;
+    SetNewPortLineSettings(first);
     SetPortKeys(file, first);
     (void)file.Save();
 }

@@ -11,4 +11,8 @@ namespace quillory {
 // why, when given, receives the system's reason for a failure.
 [[nodiscard]] bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* why = nullptr);
 
+// The reason of this thread's last failed WriteFileAtomically, for callers that hear only "failed"
+// from the code in between (the instruction objects' file operations). Cleared by a success.
+[[nodiscard]] QString LastFileWriteFailure();
+
 } // namespace quillory

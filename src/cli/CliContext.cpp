@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/LanguageTexts.h"
+#include "app/PrinterText.h"
 #include "cli/PortAddress.h"
 #include "instruction/Exchange.h"
 #include "port/PortAbilities.h"
@@ -60,7 +61,8 @@ int CliContext::Instruction() const {
 }
 
 int CliContext::Fail(int status, const QString& message) const {
-    err << "quillory-cli: " << message.toStdString() << std::endl;
+    // Details may quote a printer's reply or a file name: nothing in them reaches the terminal raw.
+    err << "quillory-cli: " << EscapeMessageText(message).toStdString() << std::endl;
     return status;
 }
 

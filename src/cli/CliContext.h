@@ -1,5 +1,6 @@
 #pragma once
 
+#include "port/ConnectionWatch.h"
 #include "port/PortInfo.h"
 #include "port/PortTiming.h"
 
@@ -7,6 +8,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -18,6 +20,12 @@ inline constexpr int kExitUsage = 64;       // the command line is wrong (also: 
                                             // port that only sends for a command that reads)
 inline constexpr int kExitBadInput = 65;    // an input file cannot be read or is not valid
 inline constexpr int kExitPrinterBase = 10; // plus the communication error code (11 open failed, ...)
+
+// Bytes sent to and received from the printer by one piece of work.
+struct ExchangeCounts {
+    qint64 sent = 0;
+    qint64 received = 0;
+};
 
 // What every command needs: the global options, the output streams and the work to run.
 struct CliContext {
@@ -39,6 +47,12 @@ struct CliContext {
     // A printer failure: the message of the code, then the detail; 10 plus the code.
     int PrinterFailure(int code, const QString& detail) const;
 
+    // Runs work with a progress line on standard error (when progressShown) that counts the
+    // bytes of the exchange: "label: 1.5 KiB sent, 3.0 KiB received, 2 s". Returns work's status;
+    // counts, when given, receives the bytes that moved. shown false: only count.
+    int WithProgress(const QString& label, const std::function<int()>& work, ExchangeCounts* counts = nullptr,
+                     bool shown = true) const;
+
     // The waiting rules for this run: those saved with the port when --port is not given, the
     // defaults otherwise, each replaced by its option when given.
     [[nodiscard]] PortTiming Timing() const;
@@ -48,6 +62,10 @@ struct CliContext {
     std::optional<int> replyGapMs;     // --reply-gap
     std::optional<int> stallLimitMs;   // --stall-limit
     std::string language;              // --lang as given (already checked)
+    // --trace: watches every connection of the run (null without it).
+    std::shared_ptr<ConnectionWatcher> trace;
+    // Whether progress lines are drawn: standard error is a terminal.
+    bool progressShown = false;
     std::ostream& out;
     std::ostream& err;
     // Set by the chosen command while the command line is parsed; run once parsing succeeded.

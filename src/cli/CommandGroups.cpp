@@ -1,6 +1,8 @@
 #include "cli/CommandGroups.h"
 
 #include "cli/PortAddress.h"
+#include "cli/Progress.h"
+#include "cli/Trace.h"
 
 #include <CLI/CLI.hpp>
 
@@ -53,6 +55,10 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
                  "Silence that ends a reply (default 5; a serial line needs at least 3.5 characters)");
     milliseconds("--stall-limit", context.stallLimitMs, kStallLimitRange,
                  "How long a write may go without progress (default 30000)");
+    bool trace = false;
+    app.add_flag(
+        "--trace", trace,
+        "Write every byte exchanged with the printer to standard error (time, direction, hex, text)");
     app.require_subcommand(1);
     app.fallthrough(); // global options may also follow the command
     for (const RegisterCommands registerGroup : CommandGroups())
@@ -67,7 +73,13 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         return context.Fail(kExitUsage, QStringLiteral("no command given"));
     const PortTiming timing = context.Timing();
     SetPortTimingSource([timing] { return timing; });
+    if (trace)
+        context.trace = std::make_shared<TraceWatcher>(err);
+    // Progress lines and a trace on the same terminal would cut through each other.
+    context.progressShown = !trace && StandardErrorIsTerminal();
+    SetConnectionWatcher(context.trace);
     const int status = context.action();
+    SetConnectionWatcher(nullptr);
     SetPortTimingSource({});
     return status;
 }

@@ -1,7 +1,9 @@
 // settings ..., eeprom ... and tool ...: the operations of the command language's instruction object.
 #include "cli/CommandGroups.h"
+#include "cli/CommandOutput.h"
 
 #include "app/AppSettings.h"
+#include "app/PrinterText.h"
 #include "eeprom/EepromFileCheck.h"
 #include "instruction/InstructionProtocol.h"
 #include "settings/SettingsClock.h"
@@ -41,7 +43,7 @@ Instruction MakeFor(const CliContext& context) {
 
 QString JsonString(const QString& text) {
     // A one-element array is the simplest way to have Qt escape a string for JSON.
-    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    const QByteArray array = TerminalSafeJson(QJsonDocument(QJsonArray{text}));
     return QString::fromUtf8(array.mid(1, array.size() - 2));
 }
 
@@ -49,7 +51,7 @@ void PrintRecord(std::ostream& out, const SettingsRecord& record, bool json) {
     const auto fields = SettingsFields(record);
     if (!json) {
         for (const auto& [name, value] : fields)
-            out << name.toStdString() << '=' << value.toString().toStdString() << '\n';
+            out << name.toStdString() << '=' << EscapePrinterText(value.toString()).toStdString() << '\n';
         return;
     }
     QString text = QStringLiteral("{");
@@ -144,7 +146,8 @@ void RegisterSettings(CLI::App& app, CliContext& context) {
                 FillClockText(record, QDateTime::currentDateTime());
             object.SetSettingsRecord(record);
             return c.WithPort([&](const tagPORTINFO& port) {
-                if (const int code = object.ApplySettings(port))
+                if (const int code = c.WithProgress(QStringLiteral("settings apply"),
+                                                    [&] { return object.ApplySettings(port); }))
                     return c.PrinterFailure(code, {});
                 return kExitOk;
             });
@@ -162,7 +165,7 @@ void RegisterSettings(CLI::App& app, CliContext& context) {
                        if (const int code = object.ReadSettings(port))
                            return c.PrinterFailure(code, {});
                        if (!object.SaveSettingsFile(Path(*out)))
-                           return c.PrinterFailure(5, Path(*out));
+                           return c.PrinterFailure(5, FileWriteDetail(Path(*out)));
                        return kExitOk;
                    });
                })
@@ -188,19 +191,25 @@ void RegisterEeprom(CLI::App& app, CliContext& context) {
     eeprom->require_subcommand(1);
 
     auto out = std::make_shared<std::string>();
-    AddCommand(*eeprom, context, "backup",
-               "Read the whole EEPROM into a file (also refreshes the automatic backup)",
-               [out](CliContext& c, CInstructionProtocol& object) {
-                   return c.WithReadingPort([&](const tagPORTINFO& port) {
-                       if (const int code = object.BackupEeprom(port))
-                           return c.PrinterFailure(code, code == 5 ? object.BackupFilePath() : QString());
-                       if (!object.SaveEepromFile(Path(*out)))
-                           return c.PrinterFailure(5, Path(*out));
-                       return kExitOk;
-                   });
-               })
-        ->add_option("FILE", *out, "The EEPROM file to write (*.eep)")
-        ->required();
+    auto json = std::make_shared<bool>(false);
+    CLI::App* backup = AddCommand(
+        *eeprom, context, "backup", "Read the whole EEPROM into a file (also refreshes the automatic backup)",
+        [out, json](CliContext& c, CInstructionProtocol& object) {
+            return c.WithReadingPort([&](const tagPORTINFO& port) {
+                const int code = c.WithProgress(QStringLiteral("eeprom backup"),
+                                                [&] { return object.BackupEeprom(port); });
+                if (code)
+                    return c.PrinterFailure(code,
+                                            code == 5 ? FileWriteDetail(object.BackupFilePath()) : QString());
+                if (!object.SaveEepromFile(Path(*out)))
+                    return c.PrinterFailure(5, FileWriteDetail(Path(*out)));
+                PrintEepromSummary(c.out, Path(*out), object.InstructionIndex(),
+                                   object.GetEepromImage().size(), object.BackupFilePath(), *json);
+                return kExitOk;
+            });
+        });
+    backup->add_option("FILE", *out, "The EEPROM file to write (*.eep)")->required();
+    backup->add_flag("--json", *json, "Print the summary as one JSON object");
 
     auto in = std::make_shared<std::string>();
     AddCommand(*eeprom, context, "write", "Write an EEPROM file's parameters to the printer",
@@ -208,7 +217,8 @@ void RegisterEeprom(CLI::App& app, CliContext& context) {
                    if (const int status = LoadEepromForWrite(c, object, Path(*in)))
                        return status;
                    return c.WithPort([&](const tagPORTINFO& port) {
-                       if (const int code = object.WriteEeprom(port))
+                       if (const int code = c.WithProgress(QStringLiteral("eeprom write"),
+                                                           [&] { return object.WriteEeprom(port); }))
                            return c.PrinterFailure(code, {});
                        return kExitOk;
                    });
@@ -226,7 +236,8 @@ void RegisterEeprom(CLI::App& app, CliContext& context) {
                    if (const int status = LoadEepromForWrite(c, object, backup))
                        return status;
                    return c.WithPort([&](const tagPORTINFO& port) {
-                       if (const int code = object.WriteEeprom(port))
+                       if (const int code = c.WithProgress(QStringLiteral("eeprom write"),
+                                                           [&] { return object.WriteEeprom(port); }))
                            return c.PrinterFailure(code, {});
                        return kExitOk;
                    });
@@ -244,17 +255,24 @@ void RegisterTools(CLI::App& app, CliContext& context) {
     tool->require_subcommand(1);
     for (const MaintenanceRow& row : MaintenanceTable()) {
         const char* name = kToolNames[std::size_t(row.operation)];
-        AddCommand(
-            *tool, context, name, name,
-            [operation = row.run, index = int(row.operation)](CliContext& c, CInstructionProtocol& object) {
-                const auto run = [&](const tagPORTINFO& port) {
-                    if (const int code = (object.*operation)(port))
-                        return c.PrinterFailure(code, {});
-                    return kExitOk;
-                };
-                return MaintenanceNeedsReply(index, object.InstructionIndex()) ? c.WithReadingPort(run)
-                                                                               : c.WithPort(run);
-            });
+        auto json = std::make_shared<bool>(false);
+        AddCommand(*tool, context, name, name,
+                   [operation = row.run, index = int(row.operation), name,
+                    json](CliContext& c, CInstructionProtocol& object) {
+                       const auto run = [&](const tagPORTINFO& port) {
+                           ExchangeCounts counts;
+                           const int code = c.WithProgress(
+                               QLatin1String(name), [&] { return (object.*operation)(port); }, &counts,
+                               false);
+                           if (code)
+                               return c.PrinterFailure(code, {});
+                           PrintToolResult(c.out, name, object.InstructionIndex(), counts, *json);
+                           return kExitOk;
+                       };
+                       return MaintenanceNeedsReply(index, object.InstructionIndex()) ? c.WithReadingPort(run)
+                                                                                      : c.WithPort(run);
+                   })
+            ->add_flag("--json", *json, "Print the result as one JSON object");
     }
 }
 

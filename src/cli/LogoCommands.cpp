@@ -20,9 +20,10 @@ int Convert(CliContext& context, const QString& picture, const QString& output) 
     QString error;
     if (!PictureFileToLogo(picture, bitmap, &error))
         return context.Fail(kExitBadInput, QStringLiteral("cannot convert %1: %2").arg(picture, error));
-    if (!WriteFileAtomically(output, LogoStream(bitmap)))
+    QString why;
+    if (!WriteFileAtomically(output, LogoStream(bitmap), &why))
         return context.Fail(kExitPrinterBase + COMM_CREATE_FILE,
-                            QStringLiteral("cannot write %1").arg(output));
+                            QStringLiteral("cannot write %1: %2").arg(output, why));
     return kExitOk;
 }
 

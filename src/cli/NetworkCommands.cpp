@@ -5,10 +5,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <QFile>
 #include <QHostAddress>
 
 #include <optional>
 #include <ostream>
+#include <unistd.h>
 
 namespace quillory::cli {
 namespace {
@@ -29,13 +31,19 @@ struct ApplyOptions {
     std::optional<std::string> encryption;
     std::optional<std::string> wepMode;
     std::optional<std::string> key;
+    std::optional<std::string> keyFile; // --key-file: the key is read from here instead
 
     [[nodiscard]] bool AnyWireless() const {
-        return region || mode || channel || ssid || security || encryption || wepMode || key;
+        return region || mode || channel || ssid || security || encryption || wepMode || key || keyFile;
     }
 };
 
 struct UsageError {
+    QString message;
+};
+
+// A file named on the command line that cannot be used (exit 65).
+struct InputError {
     QString message;
 };
 
@@ -132,7 +140,7 @@ NetworkConfig BuildConfig(const ApplyOptions& o) {
     if (o.ssid)
         config.ssid = Q(*o.ssid);
 
-    const bool securityDetails = o.encryption || o.wepMode || o.key;
+    const bool securityDetails = o.encryption || o.wepMode || o.key || o.keyFile;
     config.security = o.security ? OnOff(*o.security, "--security") : securityDetails;
     if (!config.security) {
         if (securityDetails)
@@ -141,7 +149,7 @@ NetworkConfig BuildConfig(const ApplyOptions& o) {
     }
     if (o.encryption)
         config.encryptionIndex = ListPosition(EncryptionMethods(config.mode), *o.encryption, "--encryption");
-    if (config.encryptionIndex == 0 && (o.wepMode || o.key))
+    if (config.encryptionIndex == 0 && (o.wepMode || o.key || o.keyFile))
         throw UsageError{QStringLiteral("--wep-mode and --key need an --encryption other than NO")};
     if (o.wepMode) {
         config.wepModeIndex = ListPosition(WepModes(config.encryptionIndex), *o.wepMode, "--wep-mode",
@@ -152,6 +160,37 @@ NetworkConfig BuildConfig(const ApplyOptions& o) {
     if (o.key)
         config.key = Q(*o.key);
     return config;
+}
+
+// Far more than any key; a larger file is not a key file.
+constexpr qint64 kMaxKeyFileBytes = 4096;
+
+// The key of --key-file: the file's text (standard input for "-") without its line end, so that
+// "echo KEY > file" and a pipe give the key itself.
+QString ReadKeyFile(const std::string& path) {
+    QFile file;
+    const bool standardInput = path == "-";
+    const QString name = standardInput ? QStringLiteral("standard input") : Q(path);
+    const bool opened = standardInput
+                            ? file.open(STDIN_FILENO, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)
+                            : (file.setFileName(Q(path)), file.open(QIODevice::ReadOnly));
+    if (!opened)
+        throw InputError{QStringLiteral("--key-file: cannot open %1: %2").arg(name, file.errorString())};
+    QByteArray bytes = file.read(kMaxKeyFileBytes + 1);
+    if (bytes.size() > kMaxKeyFileBytes)
+        throw InputError{QStringLiteral("--key-file: %1 is larger than %2 bytes; it holds no key")
+                             .arg(name)
+                             .arg(kMaxKeyFileBytes)};
+    if (file.error() != QFileDevice::NoError)
+        throw InputError{QStringLiteral("--key-file: cannot read %1: %2").arg(name, file.errorString())};
+    if (bytes.endsWith('\n'))
+        bytes.chop(1);
+    if (bytes.endsWith('\r'))
+        bytes.chop(1);
+    if (bytes.contains('\n'))
+        throw InputError{
+            QStringLiteral("--key-file: %1 holds more than one line; a key is one line").arg(name)};
+    return QString::fromUtf8(bytes);
 }
 
 QString ProblemText(NetworkConfigProblem problem) {
@@ -182,12 +221,20 @@ int Send(CliContext& context, const std::vector<QByteArray>& frames) {
     });
 }
 
-int Apply(CliContext& context, const ApplyOptions& options) {
+int Apply(CliContext& context, const ApplyOptions& given) {
     NetworkConfig config;
     try {
+        ApplyOptions options = given;
+        if (options.keyFile) {
+            if (options.key)
+                throw UsageError{QStringLiteral("give the key with --key or --key-file, not both")};
+            options.key = ReadKeyFile(*options.keyFile).toStdString();
+        }
         config = BuildConfig(options);
     } catch (const UsageError& e) {
         return context.Fail(kExitUsage, e.message);
+    } catch (const InputError& e) {
+        return context.Fail(kExitBadInput, e.message);
     }
     if (const NetworkConfigProblem problem = ValidateNetworkConfig(config);
         problem != NetworkConfigProblem::None)
@@ -220,7 +267,13 @@ void RegisterNetworkCommands(CLI::App& app, CliContext& context) {
     apply->add_option("--encryption", options->encryption,
                       "NO, WEP, WPA-PSK, WPA2-PSK (infrastructure) or NO, WEP, WPANONE (ad hoc)");
     apply->add_option("--wep-mode", options->wepMode, "open or shared (WEP); TKIP or AES (WPA)");
-    apply->add_option("--key", options->key, "WEP key or WPA pass phrase");
+    apply->add_option(
+        "--key", options->key,
+        "WEP key or WPA pass phrase (visible to other users in the process list: prefer --key-file)");
+    apply
+        ->add_option("--key-file", options->keyFile,
+                     "Read the key from this file, - for standard input (one line; its line end is dropped)")
+        ->type_name("FILE");
     apply->callback(
         [&context, options] { context.action = [&context, options] { return Apply(context, *options); }; });
 

@@ -1,5 +1,7 @@
 #include "cli/PortAddress.h"
 
+#include "port/LineSettings.h"
+
 #include <QStringList>
 
 #include <array>
@@ -10,22 +12,6 @@ namespace {
 // Fields hold one character less than their size: the terminating NUL.
 constexpr qsizetype kShortNameChars = 19;
 constexpr qsizetype kLongNameChars = 259;
-
-struct SerialField {
-    const char* name;
-    int defaultValue;
-    int minimum;
-    int maximum;
-};
-
-// BAUD, BITS, STOP, PARITY and FLOW in their order; the defaults are those of a first run.
-constexpr std::array<SerialField, 5> kSerialFields = {{
-    {"baud rate", 9600, 1, 4000000},
-    {"data bits", 8, 5, 8},
-    {"stop bits", 0, 0, 2},
-    {"parity", 0, 0, 4},
-    {"flow control", 1, 0, 2},
-}};
 
 ParsedPortAddress Error(const QString& why) {
     return {std::nullopt, why};
@@ -79,35 +65,40 @@ ParsedPortAddress Net(QStringView rest) {
 }
 
 ParsedPortAddress Com(QStringView rest) {
-    const QList<QStringView> parts = rest.split(u':');
-    if (parts.size() > 1 + qsizetype(kSerialFields.size()))
+    QList<QStringView> parts = rest.split(u':');
+    // A path may hold colons itself (/dev/serial/by-path/pci-0000:00:14.0-...): of a path, only
+    // the numbers at the end are line settings.
+    if (rest.startsWith(u'/')) {
+        qsizetype numbers = 0;
+        while (numbers < qsizetype(kLineSettings.size()) && numbers + 1 < parts.size() &&
+               Decimal(parts[parts.size() - 1 - numbers]))
+            ++numbers;
+        const qsizetype nameParts = parts.size() - numbers;
+        const QStringView name =
+            rest.first(parts[nameParts - 1].data() + parts[nameParts - 1].size() - rest.data());
+        parts = parts.sliced(nameParts);
+        parts.prepend(name);
+    }
+    if (parts.size() > 1 + qsizetype(kLineSettings.size()))
         return Error(QStringLiteral("com takes at most NAME:BAUD:BITS:STOP:PARITY:FLOW"));
     QString error;
-    const auto name = Name(parts[0], kShortNameChars, "serial port name", &error);
+    const auto name = Name(parts[0], kMaxSerialNameChars, "serial port name", &error);
     if (!name)
         return Error(error);
-    std::array<int, 5> values{};
-    for (std::size_t i = 0; i < kSerialFields.size(); ++i) {
-        const SerialField& field = kSerialFields[i];
-        if (qsizetype(i) + 1 >= parts.size()) {
-            values[i] = field.defaultValue;
-            continue;
-        }
+    tagPORTINFO info = MakePortInfo(PORT_COM);
+    SetSerialPortName(info, *name);
+    SetNewPortLineSettings(info);
+    for (std::size_t i = 0; i < kLineSettings.size() && qsizetype(i) + 1 < parts.size(); ++i) {
+        const LineSettingRow& field = kLineSettings[i];
         const auto value = Decimal(parts[qsizetype(i) + 1]);
         if (!value || *value < field.minimum || *value > field.maximum)
-            return Error(QStringLiteral("the %1 must be a number from %2 to %3")
+            return Error(QStringLiteral("the %1 must be a number from %2 to %3, not \"%4\"")
                              .arg(QLatin1String(field.name))
                              .arg(field.minimum)
-                             .arg(field.maximum));
-        values[i] = *value;
+                             .arg(field.maximum)
+                             .arg(parts[qsizetype(i) + 1]));
+        info.*field.field = *value;
     }
-    tagPORTINFO info = MakePortInfo(PORT_COM);
-    SetPortText(info.comName, *name);
-    info.baudRate = values[0];
-    info.dataBits = values[1];
-    info.stopBits = values[2];
-    info.parity = values[3];
-    info.flowControl = values[4];
     return {info, {}};
 }
 

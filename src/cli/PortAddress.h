@@ -11,7 +11,8 @@ namespace quillory::cli {
 
 // A port description from its command-line form:
 //   net:HOST:PORT
-//   com:NAME[:BAUD[:BITS[:STOP[:PARITY[:FLOW]]]]]   (defaults 9600, 8, 0, 0, 1)
+//   com:NAME[:BAUD[:BITS[:STOP[:PARITY[:FLOW]]]]]   (defaults: those of a new serial port,
+//                                                   kLineSettings; NAME may be a /dev path)
 //   lpt:NAME | usb:NAME | usbapi:N (N as "usb list" numbers the printers, from 1) | driver:QUEUE
 struct ParsedPortAddress {
     std::optional<tagPORTINFO> port;

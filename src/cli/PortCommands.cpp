@@ -1,6 +1,8 @@
 // port-string, usb list, search: what the port screens show, on the command line.
 #include "cli/CommandGroups.h"
+#include "cli/CommandOutput.h"
 
+#include "app/PrinterText.h"
 #include "port/Communication.h"
 #include "port/backends/NetSearch.h"
 
@@ -29,7 +31,7 @@ QStringList AtList(const char* buffer) {
 }
 
 void PrintJson(std::ostream& out, const QJsonDocument& document) {
-    out << document.toJson(QJsonDocument::Compact).toStdString() << std::endl;
+    PrintJsonLine(out, document);
 }
 
 int PortString(CliContext& context, bool json) {
@@ -48,7 +50,7 @@ int UsbList(CliContext& context, bool json) {
     QJsonArray printers;
     const auto printNames = [&context, &printers] {
         for (const QJsonValue& printer : printers)
-            context.out << printer[QLatin1String("name")].toString().toStdString() << '\n';
+            context.out << EscapePrinterText(printer[QLatin1String("name")].toString()).toStdString() << '\n';
         context.out.flush();
     };
     try {
@@ -117,7 +119,7 @@ int Search(CliContext& context, bool json) {
     for (const FoundPrinter& printer : found) {
         context.out << NetAddress(printer).toStdString();
         if (!printer.description.isEmpty())
-            context.out << '\t' << printer.description.toStdString();
+            context.out << '\t' << EscapePrinterText(printer.description).toStdString();
         context.out << '\n';
     }
     context.out.flush();

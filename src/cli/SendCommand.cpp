@@ -1,4 +1,5 @@
-// send FILE: the file goes to the printer unchanged, streamed in blocks over one connection.
+// send FILE: the file goes to the printer unchanged, streamed in blocks over one connection;
+// "send -" streams standard input the same way.
 #include "cli/CommandGroups.h"
 
 #include "port/Communication.h"
@@ -7,6 +8,7 @@
 #include <CLI/CLI.hpp>
 
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <ostream>
 #include <unistd.h>
@@ -17,9 +19,7 @@ namespace {
 // "12.5 of 64.0 MiB, 3.2 MiB/s" on one line that rewrites itself; only for a terminal.
 class SendProgress {
 public:
-    explicit SendProgress(std::ostream& err) : m_err(err), m_shown(::isatty(STDERR_FILENO) == 1) {
-        m_clock.start();
-    }
+    SendProgress(std::ostream& err, bool shown) : m_err(err), m_shown(shown) { m_clock.start(); }
     ~SendProgress() {
         if (m_shown && m_drawn)
             m_err << std::endl;
@@ -55,16 +55,27 @@ void RegisterSendCommand(CLI::App& app, CliContext& context) {
     auto file = std::make_shared<std::string>();
     CLI::App* send =
         app.add_subcommand("send", "Send a file to the printer unchanged (firmware, fonts, labels)");
-    send->add_option("FILE", *file, "The file to send")->required();
+    send->add_option("FILE", *file, "The file to send; - for standard input")->required();
     send->callback([&context, file] {
         context.action = [&context, file] {
             return context.WithPort([&](const tagPORTINFO& port) {
                 FileSendResult result;
                 {
-                    auto progress = std::make_shared<SendProgress>(context.err);
+                    auto progress = std::make_shared<SendProgress>(context.err, context.progressShown);
                     FileSendOptions options;
                     options.progress = [progress](qint64 sent, qint64 total) { (*progress)(sent, total); };
-                    result = SendFileToPrinter(QString::fromStdString(*file), port, options);
+                    if (*file == "-") {
+                        QFile input;
+                        if (!input.open(STDIN_FILENO, QIODevice::ReadOnly | QIODevice::Unbuffered,
+                                        QFileDevice::DontCloseHandle))
+                            return context.Fail(
+                                kExitBadInput,
+                                QStringLiteral("cannot read standard input: %1").arg(input.errorString()));
+                        result = SendStreamToPrinter(input, input.isSequential() ? -1 : input.size(),
+                                                     QStringLiteral("standard input"), port, options);
+                    } else {
+                        result = SendFileToPrinter(QString::fromStdString(*file), port, options);
+                    }
                 }
                 switch (result.status) {
                 case FileSendStatus::Sent:

@@ -1,5 +1,6 @@
 #include "port/Communication.h"
 
+#include "port/ConnectionWatch.h"
 #include "port/backends/Backends.h"
 
 #include <QMutex>
@@ -95,6 +96,7 @@ CCommunicationProtocol* CCommunicationFactory::CreateFacory(tagPORTINFO info) {
     m_connection = maker ? maker(info) : CreateBackend(info);
     if (!m_connection)
         m_connection = MakeInvalidBackend();
+    m_connection = WatchConnection(std::move(m_connection), CurrentConnectionWatcher());
     m_connection->SetTiming(CurrentPortTiming());
     return m_connection.get();
 }

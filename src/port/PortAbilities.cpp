@@ -11,7 +11,7 @@ bool PortCanRead(const tagPORTINFO& port) {
 QString PortAddressText(const tagPORTINFO& port) {
     switch (port.portType) {
     case PORT_COM:
-        return QStringLiteral("com:") + PortText(port.comName);
+        return QStringLiteral("com:") + SerialPortName(port);
     case PORT_LPT:
         return QStringLiteral("lpt:") + PortText(port.lptName);
     case PORT_USBCLASS:

@@ -67,7 +67,7 @@ QString FormatPortString(const tagPORTINFO& info, int instructionIndex) {
     case PORT_COM:
         return QStringLiteral("%1,COM,%2,%3,%4,%5,%6,%7")
             .arg(name)
-            .arg(NumberAfterPrefix(PortText(info.comName)))
+            .arg(NumberAfterPrefix(SerialPortName(info)))
             .arg(info.baudRate)
             .arg(info.dataBits)
             .arg(info.stopBits)
@@ -87,6 +87,17 @@ QString FormatPortString(const tagPORTINFO& info, int instructionIndex) {
     default:
         return {};
     }
+}
+
+QString SerialPortName(const tagPORTINFO& info) {
+    const QString longName = PortText(info.comLongName);
+    return longName.isEmpty() ? PortText(info.comName) : longName;
+}
+
+void SetSerialPortName(tagPORTINFO& info, const QString& name) {
+    const bool fits = name.size() < qsizetype(std::size(info.comName));
+    SetPortText(info.comName, fits ? name : QString());
+    SetPortText(info.comLongName, fits ? QString() : name);
 }
 
 bool operator==(const tagPORTINFO& a, const tagPORTINFO& b) {

@@ -18,8 +18,9 @@ enum PortTypeCode : std::int32_t {
     PORT_NET = 7,
 };
 
-// How a printer is attached. The binary layout is fixed (1672 bytes, little-endian, UTF-16
-// text fields) because the record is handed around by value and compared byte for byte.
+// How a printer is attached. The binary layout is fixed (little-endian, UTF-16 text fields)
+// because the record is handed around by value and compared byte for byte; the first 1672 bytes
+// are the classic record, the long serial name follows them.
 struct tagPORTINFO {
     std::int32_t portType;
     char16_t comName[20];
@@ -34,10 +35,13 @@ struct tagPORTINFO {
     char16_t driverName[260];
     char16_t netAddress[260];
     std::int32_t netPort;
+    // The whole serial port name when it is longer than comName holds (a stable
+    // /dev/serial/by-id/... path); comName is then empty. Empty for a name that fits comName.
+    char16_t comLongName[260];
 };
 
 static_assert(std::is_trivially_copyable_v<tagPORTINFO> && std::is_standard_layout_v<tagPORTINFO>);
-static_assert(sizeof(tagPORTINFO) == 1672);
+static_assert(sizeof(tagPORTINFO) == 1672 + 520);
 static_assert(offsetof(tagPORTINFO, portType) == 0);
 static_assert(offsetof(tagPORTINFO, comName) == 4);
 static_assert(offsetof(tagPORTINFO, baudRate) == 44);
@@ -51,6 +55,15 @@ static_assert(offsetof(tagPORTINFO, usbApiId) == 624);
 static_assert(offsetof(tagPORTINFO, driverName) == 628);
 static_assert(offsetof(tagPORTINFO, netAddress) == 1148);
 static_assert(offsetof(tagPORTINFO, netPort) == 1668);
+static_assert(offsetof(tagPORTINFO, comLongName) == 1672);
+
+// Serial port names may be this long (paths under /dev included).
+inline constexpr qsizetype kMaxSerialNameChars = 259;
+// The serial port name: comLongName when set, comName otherwise.
+[[nodiscard]] QString SerialPortName(const tagPORTINFO& info);
+// Stores name in comName when it fits there (so records of short names stay as they were), in
+// comLongName otherwise; cut to kMaxSerialNameChars.
+void SetSerialPortName(tagPORTINFO& info, const QString& name);
 
 // Every builder starts from an all-zero record and sets only the fields of its kind.
 [[nodiscard]] tagPORTINFO MakePortInfo(std::int32_t portType);

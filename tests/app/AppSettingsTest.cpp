@@ -182,10 +182,35 @@ TEST_F(AppSettingsTest, LongTextsAreCutToTheirFields) {
     WriteProfileString(path, "Net", "IP", QString(600, '1'));
     WriteProfileString(path, "Dirver", "Name", QString(600, 'D'));
     const tagPORTINFO info = ReadPortInfo();
-    EXPECT_EQ(PortText(info.comName), QString(19, 'C'));
+    // A serial name is kept whole up to 259 characters (stable /dev paths are long).
+    EXPECT_EQ(SerialPortName(info), QString(40, 'C'));
     EXPECT_EQ(PortText(info.lptName), QString(19, 'L'));
     EXPECT_EQ(PortText(info.netAddress), QString(259, '1'));
     EXPECT_EQ(PortText(info.driverName), QString(259, 'D'));
+}
+
+TEST_F(AppSettingsTest, LongSerialNamesKeepTheFileFormat) {
+    env.SetShippedCommMode("0");
+    InitUserSettings();
+    const QString byId = "/dev/serial/by-id/usb-Example_Label_Printer_0123456789-if00-port0";
+    tagPORTINFO info = MakePortInfo(PORT_COM);
+    SetSerialPortName(info, byId);
+    info.baudRate = 115200;
+    WritePortInfo(info);
+    // The one [COM] Name key holds the whole name, as it held a short one.
+    CProfileFile file(UserSettingsFilePath());
+    file.Load();
+    EXPECT_EQ(file.GetString("COM", "Name", "", 1000), byId);
+    const tagPORTINFO back = ReadPortInfo();
+    EXPECT_TRUE(back == info);
+    EXPECT_EQ(SerialPortName(back), byId);
+    EXPECT_EQ(PortText(back.comName), "");
+    // A short name stays where older code looks for it.
+    SetSerialPortName(info, "ttyUSB0");
+    WritePortInfo(info);
+    EXPECT_EQ(PortText(ReadPortInfo().comName), "ttyUSB0");
+    EXPECT_EQ(PortText(ReadPortInfo().comLongName), "");
+    EXPECT_EQ(FormatPortString(ReadPortInfo(), 0), "VKLZ,COM,0,115200,0,0,0,0");
 }
 
 TEST_F(AppSettingsTest, TypeOutsideTheTableLeavesThePortTypeAlone) {

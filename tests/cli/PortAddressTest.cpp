@@ -1,4 +1,5 @@
 #include "cli/PortAddress.h"
+#include "port/PortAbilities.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +8,9 @@ using quillory::cli::ParsePortAddress;
 
 namespace {
 
-tagPORTINFO Parse(const char* text) {
-    const auto parsed = ParsePortAddress(QString::fromUtf8(text));
-    EXPECT_TRUE(parsed.port.has_value()) << text << ": " << parsed.error.toStdString();
+tagPORTINFO Parse(const QString& text) {
+    const auto parsed = ParsePortAddress(text);
+    EXPECT_TRUE(parsed.port.has_value()) << text.toStdString() << ": " << parsed.error.toStdString();
     return parsed.port.value_or(MakePortInfo(0));
 }
 
@@ -48,6 +49,27 @@ TEST(PortAddress, SerialPortsWithTheirDefaults) {
     EXPECT_EQ(com.flowControl, 1);
 }
 
+TEST(PortAddress, SerialPathsOfAnyLengthWithColons) {
+    const QString byPath = "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0";
+    tagPORTINFO com = Parse("com:" + byPath);
+    EXPECT_EQ(SerialPortName(com), byPath);
+    EXPECT_EQ(com.baudRate, 9600);
+    com = Parse("com:" + byPath + ":115200:7");
+    EXPECT_EQ(SerialPortName(com), byPath);
+    EXPECT_EQ(com.baudRate, 115200);
+    EXPECT_EQ(com.dataBits, 7);
+    EXPECT_EQ(com.flowControl, 1);
+    EXPECT_EQ(PortAddressText(com), "com:" + byPath);
+    // The defaults of com: are those a first run saves.
+    EXPECT_EQ(Parse("com:ttyS0").flowControl, 1);
+    // A setting out of range is named with its value.
+    const cli::ParsedPortAddress bad = ParsePortAddress(u"com:ttyS0:96000000");
+    EXPECT_FALSE(bad.port);
+    EXPECT_TRUE(bad.error.contains("baud rate")) << bad.error.toStdString();
+    EXPECT_TRUE(bad.error.contains("96000000")) << bad.error.toStdString();
+    EXPECT_FALSE(ParsePortAddress(QString("com:/dev/") + QString(300, 'x')).port);
+}
+
 TEST(PortAddress, OtherKinds) {
     EXPECT_EQ(PortText(Parse("lpt:LPT2").lptName), "LPT2");
     EXPECT_EQ(Parse("lpt:LPT2").portType, PORT_LPT);
@@ -83,7 +105,10 @@ TEST(PortAddress, BadFormsAreRefusedWithAReason) {
         "com:COM1:9600:8:0:0:3",
         "com:COM1:9600:8:0:0:1:7",
         "com:COM1::8",
-        "com:COM45678901234567890",
+        "com:"
+        "COM4567890123456789012345678901234567890123456789012345678901234567890123456789012345678901234567890"
+        "1234567890123456789012345678901234567890123456789012345678901234567890123456789012345678901234567890"
+        "12345678901234567890123456789012345678901234567890123456789012345678901",
         "lpt:",
         "usb: ",
         "usbapi:0",

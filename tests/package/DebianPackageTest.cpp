@@ -125,7 +125,8 @@ TEST(DebianPackage, CarriesTheProgramWithItsDependenciesAndDeviceRule) {
           "./usr/share/metainfo/example.quillory.Quillory.metainfo.xml",
           "./usr/share/icons/hicolor/48x48/apps/quillory.png", "./usr/share/man/man1/quillory-cli.1.gz",
           "./usr/share/quillory/Language/English.xml", "./usr/share/quillory/Guide/Guide_CN.html",
-          "./usr/share/doc/quillory/copyright", "./usr/share/doc/quillory/changelog.gz"})
+          "./usr/share/doc/quillory/copyright", "./usr/share/doc/quillory/changelog.gz",
+          "./usr/share/bash-completion/completions/quillory-cli"})
         EXPECT_EQ(contents.value(QLatin1String(file)), QStringLiteral("-rw-r--r--")) << file;
 
     // The packaged programs carry Debian's hardening.

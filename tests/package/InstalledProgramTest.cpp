@@ -60,7 +60,8 @@ TEST_F(InstalledProgram, LaysOutBinariesResourcesAndDesktopFilesUnderThePrefix) 
           "quillory/skin/background.png", "quillory/skin/Quillory.png", "quillory/Guide/Guide_EN.html",
           "quillory/Guide/Guide_CN.html", "quillory/Driver/KMT-Quillory.ppd",
           "applications/example.quillory.Quillory.desktop", "metainfo/example.quillory.Quillory.metainfo.xml",
-          "man/man1/quillory.1.gz", "man/man1/quillory-cli.1.gz", "man/man1/quillory-printer-sim.1.gz"})
+          "man/man1/quillory.1.gz", "man/man1/quillory-cli.1.gz", "man/man1/quillory-printer-sim.1.gz",
+          "bash-completion/completions/quillory-cli"})
         EXPECT_TRUE(QFileInfo(tree.Share(QString::fromLatin1(file))).isFile()) << file;
     EXPECT_FALSE(FilesBelow(tree.Share("quillory/Sample")).isEmpty());
     EXPECT_FALSE(FilesBelow(tree.Share("quillory/Guide/images")).isEmpty());

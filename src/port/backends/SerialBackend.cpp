@@ -75,7 +75,7 @@ public:
     ~SerialBackend() override { Close(); }
 
     void Open(tagPORTINFO info) override {
-        const QString name = PortText(info.comName);
+        const QString name = SerialPortName(info);
         const QString path = SerialDevicePath(name);
         if (path.isEmpty())
             throw CommunicationException(COMM_BAD_PARAMETER,

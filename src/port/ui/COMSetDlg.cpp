@@ -39,8 +39,8 @@ std::int32_t DataBitsAt(int position) {
 
 CCOMSetDlg::CCOMSetDlg(QWidget* parent) : CPortSubPage("COMDlg", parent) {
     m_name = AddControl(IDC_NAME, new CChoiceCombo(this));
-    // The description holds at most 19 characters of a name.
-    m_name->lineEdit()->setMaxLength(int(std::size(tagPORTINFO{}.comName)) - 1);
+    // Long names (stable /dev/serial/by-id/... paths) are kept whole.
+    m_name->lineEdit()->setMaxLength(int(kMaxSerialNameChars));
     m_baud = AddControl(IDC_BAUD, new QComboBox(this));
     for (const std::int32_t rate : kBaudRates)
         m_baud->addItem(QString::number(rate));
@@ -86,7 +86,7 @@ CCOMSetDlg::CCOMSetDlg(QWidget* parent) : CPortSubPage("COMDlg", parent) {
 
 tagPORTINFO CCOMSetDlg::BuildPortInfo() const {
     tagPORTINFO info = MakePortInfo(PORT_COM);
-    SetPortText(info.comName, m_name->ChosenText());
+    SetSerialPortName(info, m_name->ChosenText());
     info.baudRate = BaudRateAt(m_baud->currentIndex());
     info.dataBits = DataBitsAt(m_dataBits->currentIndex());
     info.stopBits = m_stopBits->currentIndex();
@@ -98,7 +98,7 @@ tagPORTINFO CCOMSetDlg::BuildPortInfo() const {
 void CCOMSetDlg::ShowPortInfo(const tagPORTINFO& info) {
     // A saved name the list lacks (a port that is not attached now) joins the list, so that
     // confirming the page again keeps it.
-    m_name->Choose(PortText(info.comName));
+    m_name->Choose(SerialPortName(info));
     if (const int position = BaudPosition(info.baudRate); position >= 0)
         m_baud->setCurrentIndex(position);
     if (const int position = DataBitsPosition(info.dataBits); position >= 0)
