@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -259,6 +260,61 @@ TEST(FleetCli, SnapshotRefusesAnExistingFolderAndAKilledOneLeavesNoHalfFolder) {
         0);
     EXPECT_TRUE(QFileInfo::exists(target + "/snapshot.json"));
     EXPECT_EQ(QDir(f.env.Root()).entryList({".killed.partial-*"}, QDir::Dirs | QDir::Hidden).size(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// The example playbook runs fleet apply as a task against virtual printers.
+TEST(FleetPlaybook, ExampleRunsWithAnsible) {
+    const QString ansible = QStandardPaths::findExecutable(QStringLiteral("ansible-playbook"));
+    if (ansible.isEmpty())
+        GTEST_SKIP() << "ansible-playbook is not installed (Debian package ansible-core)";
+    Fleet f;
+    f.Add("a", 0);
+    f.Add("b", 0);
+    const std::string snap = f.Path("standard");
+    ASSERT_EQ(
+        RunInProcess({"--port", f.Address("a").c_str(), "--lang", "VKLZ", "snapshot", snap.c_str()}).status,
+        0);
+    f.Write("site.VKLZSET", Changed(Read(snap + "/settings.VKLZSET")));
+    f.Write("printers.txt",
+            QByteArray("a ") + f.Address("a").c_str() + " VKLZ\nb " + f.Address("b").c_str() + " VKLZ\n");
+
+    const auto play = [&](const QString& report) {
+        QProcess process;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert("XDG_CONFIG_HOME", f.env.ConfigFolder());
+        e.insert("XDG_DATA_HOME", f.env.Path("data"));
+        e.insert("ANSIBLE_LOCAL_TEMP", f.env.Path("ansible-tmp"));
+        e.insert("ANSIBLE_HOME", f.env.Path("ansible-home"));
+        e.insert("ANSIBLE_NOCOLOR", "1");
+        process.setProcessEnvironment(e);
+        process.start(ansible, {"-i", "localhost,", "-c", "local",
+                                QStringLiteral(QUILLORY_TEST_SOURCE_DIR "/docs/fleet-playbook.yml"), "-e",
+                                "quillory_cli=" + BuildProgramFolder() + "/quillory-cli", "-e",
+                                "profile=" + f.env.Path("site.VKLZSET"), "-e",
+                                "inventory=" + f.env.Path("printers.txt"), "-e", "report=" + report});
+        EXPECT_TRUE(process.waitForFinished(180000));
+        return std::make_pair(process.exitCode(),
+                              process.readAllStandardOutput() + process.readAllStandardError());
+    };
+    QDir().mkpath(f.env.Path("run"));
+    const auto [status, output] = play(f.env.Path("run/report.json"));
+    EXPECT_EQ(status, 0) << output.toStdString();
+    const auto results = ByName(QJsonDocument::fromJson(Read(f.Path("run/report.json"))).object());
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results.at("a").value("outcome").toString(), "applied");
+    EXPECT_EQ(results.at("b").value("outcome").toString(), "applied");
+
+    // A printer that cannot be reached fails the play.
+    sim::Faults refuse;
+    refuse.refuseConnections = true;
+    f.printers["b"]->SetFaults(refuse);
+    const auto [failed, failedOutput] = play(f.env.Path("run/report2.json"));
+    EXPECT_NE(failed, 0) << failedOutput.toStdString();
+    EXPECT_TRUE(failedOutput.contains("not every printer")) << failedOutput.toStdString();
 }
 
 } // namespace
