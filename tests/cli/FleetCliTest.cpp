@@ -318,3 +318,47 @@ TEST(FleetPlaybook, ExampleRunsWithAnsible) {
 }
 
 } // namespace
+
+namespace {
+
+// SIGTERM during a run: the printer in progress finishes, no further one starts, the report says so.
+TEST(FleetCli, StopsCleanlyAfterThePrintersInProgress) {
+    Fleet f;
+    sim::Faults late;
+    late.latencyMs = 40;
+    QByteArray inventory;
+    for (const char* name : {"p1", "p2", "p3", "p4"}) {
+        f.Add(name, 0, late);
+        inventory += QByteArray(name) + " " + f.Address(name).c_str() + " VKLZ\n";
+    }
+    f.Write("inventory.txt", inventory);
+    const std::string snap = f.Path("standard");
+    ASSERT_EQ(
+        RunInProcess({"--port", f.Address("p1").c_str(), "--lang", "VKLZ", "snapshot", snap.c_str()}).status,
+        0);
+    f.Write("site.VKLZSET", Changed(Read(snap + "/settings.VKLZSET")));
+    f.printers["p1"]->ClearLog();
+
+    QProcess process;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert("XDG_CONFIG_HOME", f.env.ConfigFolder());
+    e.insert("XDG_DATA_HOME", f.env.Path("data"));
+    process.setProcessEnvironment(e);
+    process.start(BuildProgramFolder() + "/quillory-cli",
+                  {"fleet", "apply", f.env.Path("site.VKLZSET"), "--inventory", f.env.Path("inventory.txt"),
+                   "--jobs", "1", "--report", f.env.Path("report.json")});
+    ASSERT_TRUE(f.printers["p1"]->WaitForBytes(20, 10000));
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    const QJsonObject report = QJsonDocument::fromJson(Read(f.Path("report.json"))).object();
+    EXPECT_TRUE(report.value("stopped").toBool());
+    auto results = ByName(report);
+    EXPECT_EQ(results["p1"].value("outcome").toString(), "applied");
+    EXPECT_EQ(results["p4"].value("outcome").toString(), "failed");
+    EXPECT_TRUE(results["p4"].value("reason").toString().contains("not started"));
+    EXPECT_TRUE(f.printers["p4"]->ReceivedBytes().isEmpty());
+}
+
+} // namespace
