@@ -14,6 +14,7 @@ PACKAGES=(
     clang-14 libclang-rt-14-dev llvm-14
     appstream desktop-file-utils dpkg-dev groff-base lintian binutils
     snmp snmpd
+    ansible-core
     pngquant optipng
 )
 

@@ -14,7 +14,7 @@ namespace {
 // Every command group, in the order of the help text.
 constexpr RegisterCommands kGroups[] = {
     RegisterSendCommand,  RegisterLogoCommands,        RegisterNetworkCommands,
-    RegisterPortCommands, RegisterInstructionCommands,
+    RegisterPortCommands, RegisterInstructionCommands, RegisterFleetCommands,
 };
 
 } // namespace

@@ -20,6 +20,7 @@ void RegisterSendCommand(CLI::App& app, CliContext& context);         // send FI
 void RegisterInstructionCommands(CLI::App& app, CliContext& context); // settings, eeprom, tool
 void RegisterNetworkCommands(CLI::App& app, CliContext& context);     // network apply, network factory
 void RegisterLogoCommands(CLI::App& app, CliContext& context);        // logo convert, logo download
+void RegisterFleetCommands(CLI::App& app, CliContext& context);       // snapshot, diff, fleet ...
 
 [[nodiscard]] std::span<const RegisterCommands> CommandGroups();
 
