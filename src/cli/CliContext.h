@@ -18,6 +18,7 @@ inline constexpr int kExitUsage = 64;       // the command line is wrong (also: 
                                             // port that only sends for a command that reads)
 inline constexpr int kExitBadInput = 65;    // an input file cannot be read or is not valid
 inline constexpr int kExitPrinterBase = 10; // plus the communication error code (11 open failed, ...)
+inline constexpr int kExitNotVerified = 20; // --verify: the printer does not hold what was written
 
 // What every command needs: the global options, the output streams and the work to run.
 struct CliContext {

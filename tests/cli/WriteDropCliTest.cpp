@@ -64,7 +64,8 @@ TEST_P(WriteDrop, EveryWriteOnlyCommandFailsWithCode3) {
         for (int round = 0; round < 10; ++round) {
             const CliRun run = Run(command);
             ASSERT_EQ(run.status, 13) << what << ", round " << round << ": " << run.err;
-            EXPECT_NE(run.err.find("Communication with the printer failed"), std::string::npos) << what << ": " << run.err;
+            EXPECT_NE(run.err.find("Communication with the printer failed"), std::string::npos)
+                << what << ": " << run.err;
         }
     }
 
