@@ -193,10 +193,11 @@ void CEepromScreen::Write(const COperation& op, const char* successMessage, int 
             }
             const QString text =
                 GetMessageText(successMessage, language) + u'\n' + WriteCheckText(*check, language);
+            // What the printer did not take is the outcome, not a success that came first.
             if (check->Verified())
                 op.SucceededWith(text);
             else
-                op.FailedWith(text);
+                op.FailedWith(WriteCheckText(*check, language));
         });
 }
 

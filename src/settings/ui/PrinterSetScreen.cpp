@@ -435,10 +435,11 @@ void CPrinterSetScreen::ApplyAndCheck(const COperation& op, int language, const 
             }
             const QString text =
                 GetMessageText(successMessage, language) + u'\n' + WriteCheckText(outcome->check, language);
+            // What the printer did not take is the outcome, not a success that came first.
             if (outcome->check.Verified())
                 op.SucceededWith(text);
             else
-                op.FailedWith(text);
+                op.FailedWith(WriteCheckText(outcome->check, language));
         });
 }
 
