@@ -7,6 +7,8 @@
 #include "support/TestEnvironment.h"
 #include "tools/LogoBitmap.h"
 
+#include <QThread>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -93,6 +95,28 @@ TEST_P(WriteDrop, EveryWriteOperationReportsTheDrop) {
         EXPECT_EQ(object->WriteEeprom(info), 3) << "round " << round;
         EXPECT_EQ(DownloadLogo(info, bitmap), 3) << "round " << round;
     }
+}
+
+// A printer that hangs up with only the very last byte of the write not taken: the bytes were all
+// handed to the system, and only the reset at the close tells that one never arrived.
+TEST_P(WriteDrop, AHangUpBeforeTheLastByteIsAFailure) {
+    const std::unique_ptr<CInstructionProtocol> object = MakeInstruction(GetParam());
+    tagPORTINFO info = MakePortInfo(PORT_NET);
+    SetPortText(info.netAddress, QStringLiteral("127.0.0.1"));
+    info.netPort = printer.TcpPort();
+    ASSERT_EQ(object->ReadSettings(info), 0);
+    printer.ClearLog();
+    ASSERT_EQ(object->ApplySettings(info), 0);
+    QThread::msleep(100);
+    const qsizetype size = printer.ReceivedBytes().size();
+    ASSERT_GT(size, 0);
+    sim::Faults faults;
+    faults.closeAfterBytes = size - 1;
+    printer.SetFaults(faults);
+    int failures = 0;
+    for (int round = 0; round < 10; ++round)
+        failures += object->ApplySettings(info) == 3 ? 1 : 0;
+    EXPECT_EQ(failures, 10);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, WriteDrop,
