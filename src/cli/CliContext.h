@@ -20,6 +20,7 @@ inline constexpr int kExitUsage = 64;       // the command line is wrong (also: 
                                             // port that only sends for a command that reads)
 inline constexpr int kExitBadInput = 65;    // an input file cannot be read or is not valid
 inline constexpr int kExitPrinterBase = 10; // plus the communication error code (11 open failed, ...)
+inline constexpr int kExitNotVerified = 20; // --verify: the printer does not hold what was written
 
 // Bytes sent to and received from the printer by one piece of work.
 struct ExchangeCounts {

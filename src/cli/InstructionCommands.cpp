@@ -5,7 +5,11 @@
 #include "app/AppSettings.h"
 #include "app/PrinterText.h"
 #include "eeprom/EepromFileCheck.h"
+#include "instruction/BackupFiles.h"
 #include "instruction/InstructionProtocol.h"
+#include "instruction/WriteCheck.h"
+#include "port/Communication.h"
+#include "port/PortAbilities.h"
 #include "settings/SettingsClock.h"
 #include "settings/SettingsRanges.h"
 #include "tools/Maintenance.h"
@@ -20,6 +24,7 @@
 #include <array>
 #include <memory>
 #include <ostream>
+#include <variant>
 
 namespace quillory::cli {
 namespace {
@@ -100,6 +105,80 @@ int LoadSettingsForApply(CliContext& c, CInstructionProtocol& object, const QStr
     return kExitOk;
 }
 
+// With --verify: reads back what was just written and compares field by field. Prints the outcome;
+// 20 when the printer holds something else, 10 plus the code when the read back failed.
+int ReportCheck(CliContext& c, const WriteCheck& check) {
+    const QString text = WriteCheckText(check, LANGUAGE_ENGLISH);
+    if (check.code != 0)
+        return c.PrinterFailure(check.code, QStringLiteral("reading back what was written"));
+    if (!check.Verified())
+        return c.Fail(kExitNotVerified, text);
+    c.out << text.toStdString() << '\n';
+    return kExitOk;
+}
+
+// A verified write needs replies: such a command is refused up front on a port that only sends.
+int WithPortFor(CliContext& c, bool verify, const std::function<int(const tagPORTINFO&)>& work) {
+    return verify ? c.WithReadingPort(work) : c.WithPort(work);
+}
+
+// Applies the object's settings after keeping the printer's current ones as the newest backup.
+int ApplyKeepingBackup(CliContext& c, CInstructionProtocol& object, const tagPORTINFO& port, bool verify) {
+    bool kept = false;
+    if (const int code = c.WithProgress(QStringLiteral("settings apply"), [&] {
+            return ApplySettingsKeepingBackup(object, port, std::nullopt, &kept);
+        }))
+        return c.PrinterFailure(code, code == COMM_CREATE_FILE ? object.SettingsBackupFilePath() : QString());
+    if (!kept)
+        c.err
+            << "quillory-cli: the port only sends, so the printer's settings could not be kept as a backup\n";
+    return verify ? ReportCheck(c, CheckSettingsWrite(object, port, LANGUAGE_ENGLISH)) : kExitOk;
+}
+
+// The backups a restore can take, newest first; the one --from names (a number as --list shows
+// it, or a file), or the newest.
+struct BackupChoice {
+    bool list = false;
+    std::string from;
+};
+
+void AddBackupChoice(CLI::App* command, const std::shared_ptr<BackupChoice>& choice) {
+    command->add_flag("--list", choice->list,
+                      "List the kept backups, newest first, with their time, and stop");
+    command->add_option("--from", choice->from, "The backup to restore: its number in --list, or a file");
+}
+
+// The chosen backup's path, or an exit status (after printing the list for --list: 0).
+std::variant<QString, int> PickBackup(CliContext& c, const QString& newest, const BackupChoice& choice,
+                                      const char* kind) {
+    const std::vector<BackupEntry> backups = ListBackups(newest);
+    if (choice.list) {
+        for (std::size_t i = 0; i < backups.size(); ++i)
+            c.out << (i + 1) << "  " << BackupTimeText(backups[i].time).toStdString() << "  "
+                  << backups[i].path.toStdString() << '\n';
+        return kExitOk;
+    }
+    if (!choice.from.empty()) {
+        const QString from = QString::fromStdString(choice.from);
+        bool isNumber = false;
+        const int n = from.toInt(&isNumber);
+        if (isNumber) {
+            if (n < 1 || n > int(backups.size()))
+                return c.Fail(kExitUsage, QStringLiteral("--from %1: there are %2 %3 backups (see --list)")
+                                              .arg(from)
+                                              .arg(backups.size())
+                                              .arg(QLatin1String(kind)));
+            return backups[std::size_t(n - 1)].path;
+        }
+        return from;
+    }
+    if (backups.empty())
+        return c.Fail(
+            kExitBadInput,
+            QStringLiteral("there is no %1 backup to restore (%2)").arg(QLatin1String(kind), newest));
+    return backups.front().path;
+}
+
 void RegisterSettings(CLI::App& app, CliContext& context) {
     CLI::App* settings = app.add_subcommand("settings", "Print settings of the printer");
     settings->require_subcommand(1);
@@ -119,6 +198,7 @@ void RegisterSettings(CLI::App& app, CliContext& context) {
     struct ApplyOptions {
         std::string file;
         std::string clock;
+        bool verify = false;
     };
     auto apply = std::make_shared<ApplyOptions>();
     CLI::App* applyCommand = AddCommand(
@@ -145,11 +225,8 @@ void RegisterSettings(CLI::App& app, CliContext& context) {
             else
                 FillClockText(record, QDateTime::currentDateTime());
             object.SetSettingsRecord(record);
-            return c.WithPort([&](const tagPORTINFO& port) {
-                if (const int code = c.WithProgress(QStringLiteral("settings apply"),
-                                                    [&] { return object.ApplySettings(port); }))
-                    return c.PrinterFailure(code, {});
-                return kExitOk;
+            return WithPortFor(c, apply->verify, [&](const tagPORTINFO& port) {
+                return ApplyKeepingBackup(c, object, port, apply->verify);
             });
         });
     applyCommand->add_option("FILE", apply->file, "The settings file (*.VKLZSET ...)")->required();
@@ -157,6 +234,31 @@ void RegisterSettings(CLI::App& app, CliContext& context) {
         "--clock", apply->clock,
         "Set the printer's clock (VKLZ, VKLE) to this local time, \"YYYY-MM-DD HH:MM:SS\" "
         "(default with SetClock=1 in the file: the current time)");
+    applyCommand->add_flag(
+        "--verify", apply->verify,
+        "Read the settings back and compare them field by field (exit 20 on a difference)");
+
+    auto restore = std::make_shared<BackupChoice>();
+    auto restoreVerify = std::make_shared<bool>(false);
+    CLI::App* restoreCommand = AddCommand(
+        *settings, context, "restore",
+        "Apply a kept backup of the printer's settings again (kept before every settings apply)",
+        [restore, restoreVerify](CliContext& c, CInstructionProtocol& object) {
+            const auto chosen = PickBackup(c, object.SettingsBackupFilePath(), *restore, "settings");
+            if (const int* status = std::get_if<int>(&chosen))
+                return *status;
+            const QString path = std::get<QString>(chosen);
+            QString why;
+            if (!LoadSettingsBackup(object, path, LANGUAGE_ENGLISH, &why))
+                return c.Fail(kExitBadInput, why + QStringLiteral("\nquillory-cli: nothing was sent"));
+            return WithPortFor(c, *restoreVerify, [&](const tagPORTINFO& port) {
+                return ApplyKeepingBackup(c, object, port, *restoreVerify);
+            });
+        });
+    AddBackupChoice(restoreCommand, restore);
+    restoreCommand->add_flag(
+        "--verify", *restoreVerify,
+        "Read the settings back and compare them field by field (exit 20 on a difference)");
 
     auto out = std::make_shared<std::string>();
     AddCommand(*settings, context, "save", "Read the print settings from the printer and save them to a file",
@@ -211,37 +313,46 @@ void RegisterEeprom(CLI::App& app, CliContext& context) {
     backup->add_option("FILE", *out, "The EEPROM file to write (*.eep)")->required();
     backup->add_flag("--json", *json, "Print the summary as one JSON object");
 
-    auto in = std::make_shared<std::string>();
-    AddCommand(*eeprom, context, "write", "Write an EEPROM file's parameters to the printer",
-               [in](CliContext& c, CInstructionProtocol& object) {
-                   if (const int status = LoadEepromForWrite(c, object, Path(*in)))
-                       return status;
-                   return c.WithPort([&](const tagPORTINFO& port) {
-                       if (const int code = c.WithProgress(QStringLiteral("eeprom write"),
-                                                           [&] { return object.WriteEeprom(port); }))
-                           return c.PrinterFailure(code, {});
-                       return kExitOk;
-                   });
-               })
-        ->add_option("FILE", *in, "The EEPROM file (*.eep)")
-        ->required();
+    // Writes the loaded EEPROM and, with --verify, reads it back without touching the backups.
+    const auto write = [](CliContext& c, CInstructionProtocol& object, bool verify) {
+        return WithPortFor(c, verify, [&](const tagPORTINFO& port) {
+            if (const int code =
+                    c.WithProgress(QStringLiteral("eeprom write"), [&] { return object.WriteEeprom(port); }))
+                return c.PrinterFailure(code, {});
+            return verify ? ReportCheck(c, CheckEepromWrite(object, port, LANGUAGE_ENGLISH)) : kExitOk;
+        });
+    };
 
-    AddCommand(*eeprom, context, "restore",
-               "Write the automatic backup of the last EEPROM read back to the printer",
-               [](CliContext& c, CInstructionProtocol& object) {
-                   const QString backup = object.BackupFilePath();
-                   if (backup.isEmpty() || !QFileInfo::exists(backup))
-                       return c.Fail(kExitBadInput,
-                                     QStringLiteral("there is no backup to restore (%1)").arg(backup));
-                   if (const int status = LoadEepromForWrite(c, object, backup))
-                       return status;
-                   return c.WithPort([&](const tagPORTINFO& port) {
-                       if (const int code = c.WithProgress(QStringLiteral("eeprom write"),
-                                                           [&] { return object.WriteEeprom(port); }))
-                           return c.PrinterFailure(code, {});
-                       return kExitOk;
+    auto in = std::make_shared<std::string>();
+    auto writeVerify = std::make_shared<bool>(false);
+    CLI::App* writeCommand =
+        AddCommand(*eeprom, context, "write", "Write an EEPROM file's parameters to the printer",
+                   [in, writeVerify, write](CliContext& c, CInstructionProtocol& object) {
+                       if (const int status = LoadEepromForWrite(c, object, Path(*in)))
+                           return status;
+                       return write(c, object, *writeVerify);
                    });
-               });
+    writeCommand->add_option("FILE", *in, "The EEPROM file (*.eep)")->required();
+    writeCommand->add_flag(
+        "--verify", *writeVerify,
+        "Read the EEPROM back and compare it parameter by parameter (exit 20 on a difference)");
+
+    auto restore = std::make_shared<BackupChoice>();
+    auto restoreVerify = std::make_shared<bool>(false);
+    CLI::App* restoreCommand = AddCommand(
+        *eeprom, context, "restore", "Write a kept EEPROM backup (by default the newest) back to the printer",
+        [restore, restoreVerify, write](CliContext& c, CInstructionProtocol& object) {
+            const auto chosen = PickBackup(c, object.BackupFilePath(), *restore, "EEPROM");
+            if (const int* status = std::get_if<int>(&chosen))
+                return *status;
+            if (const int status = LoadEepromForWrite(c, object, std::get<QString>(chosen)))
+                return status;
+            return write(c, object, *restoreVerify);
+        });
+    AddBackupChoice(restoreCommand, restore);
+    restoreCommand->add_flag(
+        "--verify", *restoreVerify,
+        "Read the EEPROM back and compare it parameter by parameter (exit 20 on a difference)");
 }
 
 // Command names of the service operations, in the order of the maintenance table.

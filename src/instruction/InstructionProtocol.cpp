@@ -1,6 +1,7 @@
 #include "instruction/InstructionProtocol.h"
 
 #include "app/AppPaths.h"
+#include "instruction/BackupFiles.h"
 #include "instruction/VKLAInstruction.h"
 #include "instruction/VKLCInstruction.h"
 #include "instruction/VKLEInstruction.h"
@@ -16,6 +17,31 @@ QString CInstructionProtocol::BackupFilePath() const {
     if (folder.isEmpty())
         return {};
     return folder + QLatin1Char('/') + InstructionName(InstructionIndex()) + QStringLiteral(".eep");
+}
+
+QString CInstructionProtocol::SettingsBackupFilePath() const {
+    const QString folder = EepromBackupFolder();
+    if (folder.isEmpty())
+        return {};
+    return folder + QLatin1Char('/') + InstructionName(InstructionIndex()) + QLatin1Char('.') +
+           SettingsFileExtension(InstructionIndex());
+}
+
+int CInstructionProtocol::ReadEepromOnly(tagPORTINFO port) {
+    m_keepBackup = false;
+    const int result = BackupEeprom(port);
+    m_keepBackup = true;
+    return result;
+}
+
+int CInstructionProtocol::KeepEepromBackup() {
+    if (!m_keepBackup)
+        return 0;
+    const QString backup = BackupFilePath();
+    if (backup.isEmpty() ||
+        !KeepBackup(backup, [this](const QString& path) { return SaveEepromFile(path) == 1; }))
+        return COMM_CREATE_FILE;
+    return 0;
 }
 
 std::unique_ptr<CInstructionProtocol> MakeInstruction(int instructionIndex) {

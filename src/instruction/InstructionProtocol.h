@@ -67,6 +67,20 @@ public:
     // Where BackupEeprom keeps this language's backup ("EEPbak/VKLZ.eep" ...); empty when no
     // backup folder can be created.
     [[nodiscard]] QString BackupFilePath() const;
+    // Where the printer's settings are kept before each settings Apply ("EEPbak/VKLZ.VKLZSET" ...).
+    [[nodiscard]] QString SettingsBackupFilePath() const;
+
+    // Reads the whole EEPROM into the object as BackupEeprom does, but leaves the backup files
+    // alone: a read that checks a write must not replace the backup taken before it.
+    int ReadEepromOnly(tagPORTINFO port);
+
+protected:
+    // Makes the object's EEPROM image the newest backup (older ones are kept); 0, or
+    // COMM_CREATE_FILE when it cannot be written. Does nothing inside ReadEepromOnly.
+    [[nodiscard]] int KeepEepromBackup();
+
+private:
+    bool m_keepBackup = true;
 };
 
 // Holds the object the factory made and the command-language index it was made for.

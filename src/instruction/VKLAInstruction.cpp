@@ -227,10 +227,7 @@ int CVKLAInstruction::BackupEeprom(tagPORTINFO port) {
     m_image = image;
     m_idText = idText;
     m_parameters = DecodeParameters(3, m_image);
-    const QString backup = BackupFilePath();
-    if (backup.isEmpty() || !SaveEepromFile(backup))
-        return COMM_CREATE_FILE;
-    return 0;
+    return KeepEepromBackup();
 }
 
 int CVKLAInstruction::WriteEeprom(tagPORTINFO port) {

@@ -129,10 +129,7 @@ int CWnInstruction::BackupEeprom(tagPORTINFO port) {
     m_image = image;
     m_names = names;
     m_parameters = DecodeParameters(m_index, m_image);
-    const QString backup = BackupFilePath();
-    if (backup.isEmpty() || !SaveEepromFile(backup))
-        return COMM_CREATE_FILE;
-    return 0;
+    return KeepEepromBackup();
 }
 
 int CWnInstruction::WriteEeprom(tagPORTINFO port) {

@@ -200,4 +200,32 @@ const std::array<const char*, 76>& RegionLabels() {
     return labels;
 }
 
+std::optional<tagPORTINFO> PortAfterNetworkApply(const tagPORTINFO& saved, const NetworkConfig& config) {
+    if (saved.portType != PORT_NET)
+        return std::nullopt;
+    tagPORTINFO moved = saved;
+    bool changed = false;
+    if (!config.dhcp) {
+        const auto& ip = config.ipAddress;
+        const QString address = QStringLiteral("%1.%2.%3.%4").arg(ip[0]).arg(ip[1]).arg(ip[2]).arg(ip[3]);
+        if (address != PortText(saved.netAddress).trimmed()) {
+            SetPortText(moved.netAddress, address);
+            changed = true;
+        }
+    }
+    bool isNumber = false;
+    const int tcpPort = config.portText.trimmed().toInt(&isNumber);
+    if (isNumber && tcpPort != saved.netPort) {
+        moved.netPort = tcpPort;
+        changed = true;
+    }
+    if (!changed)
+        return std::nullopt;
+    return moved;
+}
+
+QString NetworkPortText(const tagPORTINFO& port) {
+    return QStringLiteral("%1:%2").arg(PortText(port.netAddress).trimmed()).arg(port.netPort);
+}
+
 } // namespace quillory

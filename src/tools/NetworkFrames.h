@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace quillory {
@@ -60,5 +61,13 @@ enum class NetworkConfigProblem {
 
 // Opens the port, sets time-outs (30, 30), writes each frame, closes. 0 or the error code.
 int SendNetworkFrames(const tagPORTINFO& port, const std::vector<QByteArray>& frames);
+
+// The saved port as it must read once config is applied to the printer it points at: nullopt
+// when that port is not a network port or the printer keeps its address and TCP port. With DHCP
+// on, the new address is not known beforehand and only the TCP port counts.
+[[nodiscard]] std::optional<tagPORTINFO> PortAfterNetworkApply(const tagPORTINFO& saved,
+                                                               const NetworkConfig& config);
+// "address:port" of a network port.
+[[nodiscard]] QString NetworkPortText(const tagPORTINFO& port);
 
 } // namespace quillory

@@ -86,7 +86,8 @@ TEST_P(EepromContract, ReadApplySaveLoadRestoreAndAFailedRead) {
     messages.Clear();
     Press(*screen, blueprint.applyId);
     ASSERT_TRUE(WaitForEepromWrite(*screen, world.printer));
-    EXPECT_EQ(messages.Texts(), QStringList{Message(c.applyMessage)});
+    // The write is read back: every value the pages sent is in the printer.
+    EXPECT_EQ(messages.Texts(), QStringList{Message(c.applyMessage) + "\n" + Message("WriteVerified")});
     const QByteArray log = world.printer.ReceivedBytes();
     EXPECT_TRUE(log.contains(WriteCommand(c.instruction, c.numberEntry, c.newNumber))) << log.toStdString();
     EXPECT_TRUE(log.contains(WriteCommand(c.instruction, c.listEntry, c.newPosition)));
@@ -126,7 +127,7 @@ TEST_P(EepromContract, ReadApplySaveLoadRestoreAndAFailedRead) {
     world.printer.ClearLog();
     Press(*screen, blueprint.restoreId);
     ASSERT_TRUE(WaitForEepromWrite(*screen, world.printer));
-    EXPECT_EQ(messages.Texts(), QStringList{Message(c.restoreMessage)});
+    EXPECT_EQ(messages.Texts(), QStringList{Message(c.restoreMessage) + "\n" + Message("WriteVerified")});
     EXPECT_EQ(PrinterValue(world.printer, c.instruction, c.numberEntry), read[std::size_t(c.numberEntry)]);
     EXPECT_EQ(ShownValue(*screen, Row(c.instruction, c.numberEntry)), read[std::size_t(c.numberEntry)]);
 

@@ -18,6 +18,8 @@
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 using namespace quillory;
@@ -134,16 +136,20 @@ TEST_P(PrinterSetContract, ReadApplySaveLoadAndAFailedRead) {
     EXPECT_TRUE(screen->Control(blueprint.applyId)->isEnabled());
     EXPECT_TRUE(screen->Control(blueprint.saveId)->isEnabled());
 
-    // Apply sends what the screen shows.
+    // Apply sends what the screen shows (the settings read are kept as the backup, nothing is
+    // read first), then reads it back.
     Field(*screen, c.darknessId)->SetValue(c.newDarkness);
     messages.Clear();
     world.printer.ClearLog();
     Press(*screen, blueprint.applyId);
-    EXPECT_EQ(messages.Texts(), QStringList{Message(c.applyMessage)});
+    ASSERT_EQ(messages.Texts().size(), 1);
+    EXPECT_TRUE(messages.Texts()[0].startsWith(Message(c.applyMessage) + "\n" + Message("WriteVerified")))
+        << messages.Texts()[0].toStdString();
     EXPECT_EQ(RecordField(*screen, "PrintDarkness"), c.newDarkness);
     const QByteArray expected = ApplyBytes(*screen);
     ASSERT_TRUE(world.printer.WaitForBytes(expected.size(), 5000));
-    EXPECT_EQ(world.printer.ReceivedBytes(), expected);
+    EXPECT_TRUE(world.printer.ReceivedBytes().startsWith(expected));
+    EXPECT_TRUE(QFileInfo::exists(screen->Instruction().SettingsBackupFilePath()));
 
     // Save, change, load: the saved values come back.
     const QString path = world.env.Path("saved." + SettingsFileExtension(c.instruction));

@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "app/ui/ControlRegistry.h"
 #include "app/ui/FileDialogs.h"
+#include "app/ui/Messages.h"
 #include "port/PortInfo.h"
 #include "sim/VirtualPrinter.h"
 #include "support/TestEnvironment.h"
@@ -73,6 +74,26 @@ public:
 private:
     QString m_path;
     FileDialogHook m_previous;
+};
+
+// Answers every question with answer while it lives and keeps the questions asked.
+class ConfirmationAnswer {
+public:
+    explicit ConfirmationAnswer(ConfirmAnswer answer) : m_answer(answer) {
+        m_previous = SetConfirmHook([this](const Confirmation& question) {
+            questions << question;
+            return m_answer;
+        });
+    }
+    ~ConfirmationAnswer() { SetConfirmHook(std::move(m_previous)); }
+    ConfirmationAnswer(const ConfirmationAnswer&) = delete;
+    ConfirmationAnswer& operator=(const ConfirmationAnswer&) = delete;
+
+    QList<Confirmation> questions;
+
+private:
+    ConfirmAnswer m_answer;
+    ConfirmHook m_previous;
 };
 
 } // namespace quillory::test

@@ -131,3 +131,28 @@ TEST(NetworkFrames, ListsForTheScreen) {
     EXPECT_STREQ(RegionLabels()[0], "<default> - (1-13)");
     EXPECT_STREQ(RegionLabels()[75], "Yugoslavia - (1-11)");
 }
+
+TEST(NetworkMove, OnlyANetworkPortFollowsTheAddressAndTheTcpPort) {
+    tagPORTINFO saved = MakePortInfo(PORT_NET);
+    SetPortText(saved.netAddress, QStringLiteral("192.168.1.200"));
+    saved.netPort = 9100;
+    NetworkConfig config; // static 192.168.1.200, TCP port 9100
+    EXPECT_FALSE(PortAfterNetworkApply(saved, config));
+
+    config.ipAddress = {192, 168, 1, 201};
+    const std::optional<tagPORTINFO> moved = PortAfterNetworkApply(saved, config);
+    ASSERT_TRUE(moved);
+    EXPECT_EQ(NetworkPortText(*moved), QStringLiteral("192.168.1.201:9100"));
+
+    // With DHCP on the new address is not known: only a new TCP port counts.
+    config.dhcp = true;
+    EXPECT_FALSE(PortAfterNetworkApply(saved, config));
+    config.portText = QStringLiteral("9101");
+    EXPECT_EQ(NetworkPortText(*PortAfterNetworkApply(saved, config)), QStringLiteral("192.168.1.200:9101"));
+    config.portText.clear(); // no port frame: the port stays
+    EXPECT_FALSE(PortAfterNetworkApply(saved, config));
+
+    // A printer reached through a serial line or a queue is not moved by its network settings.
+    config.dhcp = false;
+    EXPECT_FALSE(PortAfterNetworkApply(MakePortInfo(PORT_COM), config));
+}

@@ -7,11 +7,14 @@
 #include <QMutex>
 #include <QThread>
 
+#include <memory>
+
 namespace quillory {
 namespace {
 
 QMutex gHookMutex;
 MessageHook gHook;
+ConfirmHook gConfirmHook;
 
 MessageHook CurrentHook() {
     QMutexLocker lock(&gHookMutex);
@@ -70,6 +73,45 @@ const char* CommErrorShownKey(int code) {
 
 void ShowCommError(int code, int languageIndex, QWidget* parent) {
     ShowMessageKey(CommErrorShownKey(code), languageIndex, parent, MessageIcon::Warning);
+}
+
+QMessageBox* MakeConfirmationBox(const Confirmation& question) {
+    const QMessageBox::StandardButtons buttons =
+        question.withDecline ? QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel
+                             : QMessageBox::Ok | QMessageBox::Cancel;
+    auto* box = new QMessageBox(QMessageBox::Question, QStringLiteral("Quillory"), question.text, buttons,
+                                question.parent);
+    box->setDefaultButton(question.cancelIsDefault ? QMessageBox::Cancel
+                          : question.withDecline   ? QMessageBox::Yes
+                                                   : QMessageBox::Ok);
+    box->setEscapeButton(QMessageBox::Cancel);
+    return box;
+}
+
+ConfirmAnswer AskConfirmation(const Confirmation& question) {
+    ConfirmHook hook;
+    {
+        QMutexLocker lock(&gHookMutex);
+        hook = gConfirmHook;
+    }
+    if (hook)
+        return hook(question);
+    const std::unique_ptr<QMessageBox> box(MakeConfirmationBox(question));
+    switch (box->exec()) {
+    case QMessageBox::Ok:
+    case QMessageBox::Yes:
+        return ConfirmAnswer::Confirm;
+    case QMessageBox::No:
+        return ConfirmAnswer::Decline;
+    default:
+        return ConfirmAnswer::Cancel;
+    }
+}
+
+ConfirmHook SetConfirmHook(ConfirmHook hook) {
+    QMutexLocker lock(&gHookMutex);
+    std::swap(gConfirmHook, hook);
+    return hook;
 }
 
 MessageHook SetMessageHook(MessageHook hook) {

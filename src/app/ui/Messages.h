@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class QMessageBox;
+
 namespace quillory {
 
 enum class MessageIcon {
@@ -37,6 +39,26 @@ void ShowMessageKey(const char* key, int languageIndex, QWidget* parent,
 void ShowCommError(int code, int languageIndex, QWidget* parent);
 // The message key ShowCommError uses for a code.
 [[nodiscard]] const char* CommErrorShownKey(int code);
+
+// A question before something that cannot be undone. Confirm is the OK (or Yes) button, Decline
+// the No button of a question that offers one, Cancel stops and sends nothing.
+enum class ConfirmAnswer { Confirm, Decline, Cancel };
+
+struct Confirmation {
+    QString text;
+    QPointer<QWidget> parent;
+    bool withDecline = false;     // Yes, No and Cancel instead of OK and Cancel
+    bool cancelIsDefault = false; // Enter cancels (factory reset)
+};
+
+// Asks in a modal box titled "Quillory" (user-interface thread only).
+[[nodiscard]] ConfirmAnswer AskConfirmation(const Confirmation& question);
+// The box AskConfirmation shows, not yet shown (screenshots).
+[[nodiscard]] QMessageBox* MakeConfirmationBox(const Confirmation& question);
+
+// Test hook: while set, questions go to hook instead of a box. Returns the previous hook.
+using ConfirmHook = std::function<ConfirmAnswer(const Confirmation&)>;
+ConfirmHook SetConfirmHook(ConfirmHook hook);
 
 // Test hook: while set, messages go to hook instead of a box. Returns the previous hook.
 using MessageHook = std::function<void(const ShownMessage&)>;

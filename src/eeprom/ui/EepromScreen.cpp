@@ -1,11 +1,15 @@
 #include "eeprom/ui/EepromScreen.h"
 
 #include "app/AppSettings.h"
+#include "app/LanguageTexts.h"
 #include "app/ui/Activity.h"
+#include "app/ui/BackupChooser.h"
 #include "app/ui/FileDialogs.h"
 #include "app/ui/Messages.h"
 #include "eeprom/EepromFileCheck.h"
+#include "instruction/BackupFiles.h"
 #include "instruction/VKLAInstruction.h"
+#include "instruction/WriteCheck.h"
 #include "port/PortAbilities.h"
 
 #include <QDir>
@@ -15,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <array>
+#include <memory>
 
 namespace quillory {
 namespace {
@@ -166,14 +171,34 @@ void CEepromScreen::CollectPages() {
 void CEepromScreen::Write(const COperation& op, const char* successMessage, int language) {
     const tagPORTINFO port = ReadPortInfo();
     CInstructionProtocol* instruction = m_instruction.get();
-    m_exchange.Start([instruction, port] { return instruction->WriteEeprom(port); },
-                     [op, successMessage, language](int code) {
-                         if (code != 0) {
-                             op.CommFailed(code, language);
-                             return;
-                         }
-                         op.Succeeded(successMessage, language);
-                     });
+    // Where the port can bring replies, what was written is read back and compared, so the
+    // operator learns which values the printer did not take.
+    const bool verify = PortCanRead(port);
+    auto check = std::make_shared<WriteCheck>();
+    m_exchange.Start(
+        [instruction, port, verify, check, language] {
+            const int code = instruction->WriteEeprom(port);
+            if (code == 0 && verify)
+                *check = CheckEepromWrite(*instruction, port, language);
+            return code;
+        },
+        [op, successMessage, language, verify, check](int code) {
+            if (code != 0) {
+                op.CommFailed(code, language);
+                return;
+            }
+            if (!verify) {
+                op.Succeeded(successMessage, language);
+                return;
+            }
+            const QString text =
+                GetMessageText(successMessage, language) + u'\n' + WriteCheckText(*check, language);
+            // What the printer did not take is the outcome, not a success that came first.
+            if (check->Verified())
+                op.SucceededWith(text);
+            else
+                op.FailedWith(WriteCheckText(*check, language));
+        });
 }
 
 void CEepromScreen::OnRead() {
@@ -208,6 +233,8 @@ void CEepromScreen::OnApply() {
     const int language = ReadLanguage();
     if (QWidget* focus = focusWidget())
         focus->clearFocus(); // settles a number still being typed
+    if (AskConfirmation({GetMessageText("ConfirmEepromApply", language), this}) != ConfirmAnswer::Confirm)
+        return;
     CollectPages();
     Write(COperation(this, m_apply, ReadPortInfo()), m_blueprint.applyMessage, language);
 }
@@ -271,14 +298,25 @@ bool CEepromScreen::LoadChecked(const COperation& op, const QString& path, int l
 void CEepromScreen::OnRestore() {
     if (IsBusy())
         return;
-    const QString backup = m_instruction->BackupFilePath();
-    if (backup.isEmpty() || !QFileInfo::exists(backup)) {
+    const std::vector<BackupEntry> backups = ListBackups(m_instruction->BackupFilePath());
+    if (backups.empty()) {
         UpdateButtons();
         return;
     }
-    // A backup that is not a whole EEPROM file of this language is not written to the printer.
     const int language = ReadLanguage();
-    if (!LoadChecked(COperation(this, m_restore), backup, language)) {
+    const std::optional<QString> chosen = ChooseBackup(backups, language, this);
+    if (!chosen)
+        return;
+    QDateTime time;
+    for (const BackupEntry& entry : backups) {
+        if (entry.path == *chosen)
+            time = entry.time;
+    }
+    if (AskConfirmation({FormatMessageText("ConfirmEepromRestore", language, {BackupTimeText(time)}),
+                         this}) != ConfirmAnswer::Confirm)
+        return;
+    // A backup that is not a whole EEPROM file of this language is not written to the printer.
+    if (!LoadChecked(COperation(this, m_restore), *chosen, language)) {
         UpdateButtons();
         return;
     }

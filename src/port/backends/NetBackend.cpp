@@ -8,10 +8,12 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -165,20 +167,48 @@ private:
     // moment to arrive; a printer that simply keeps the line open costs that moment only.
     bool PeerDroppedData() {
         ::shutdown(m_fd, SHUT_WR);
-        pollfd events{m_fd, POLLIN, 0};
+        pollfd events{m_fd, POLLIN | POLLRDHUP, 0};
         const int grace = WriteTimeoutMs() > 0
                               ? std::clamp(WriteTimeoutMs(), kMinResetGraceMs, kMaxResetGraceMs)
                               : kMaxResetGraceMs / 10;
         ::poll(&events, 1, grace);
-        int error = 0;
-        socklen_t length = sizeof error;
-        ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length);
+        int error = SocketError();
         if (error == 0 && (events.revents & (POLLIN | POLLERR | POLLHUP))) {
             char byte = 0;
             if (::recv(m_fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0)
                 error = errno;
         }
+        // A printer that closed before the last bytes reached it has not acknowledged them (nor
+        // our end of data), and answers them with a reset a moment later. One that took
+        // everything acknowledged it all before it closed.
+        if (error == 0 && (events.revents & (POLLRDHUP | POLLHUP))) {
+            const QDeadlineTimer settle(kMinResetGraceMs);
+            while (error == 0 && Unacknowledged() > 0) {
+                if (settle.hasExpired())
+                    return true;
+                pollfd wait{m_fd, POLLIN, 0};
+                ::poll(&wait, 1, 2);
+                error = SocketError();
+                char byte = 0;
+                if (error == 0 && ::recv(m_fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) < 0 && errno != EAGAIN &&
+                    errno != EWOULDBLOCK)
+                    error = errno;
+            }
+        }
         return error == ECONNRESET || error == EPIPE;
+    }
+
+    int SocketError() const {
+        int error = 0;
+        socklen_t length = sizeof error;
+        ::getsockopt(m_fd, SOL_SOCKET, SO_ERROR, &error, &length);
+        return error;
+    }
+
+    // Bytes sent (the end of data included) that the other side has not acknowledged.
+    int Unacknowledged() const {
+        int pending = 0;
+        return ::ioctl(m_fd, SIOCOUTQ, &pending) == 0 ? pending : 0;
     }
 
     // A printer closes its side only when the host does; one that has already gone dropped the
@@ -192,7 +222,7 @@ private:
         // A reset is reported once only; taking it for anything but a hang-up would lose it.
         char byte = 0;
         const ssize_t n = ::recv(m_fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
-        return n == 0 || (n < 0 && (errno == ECONNRESET || errno == EPIPE));
+        return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
     }
 
     void Drop() {

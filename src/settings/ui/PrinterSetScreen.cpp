@@ -3,9 +3,12 @@
 #include "app/AppSettings.h"
 #include "app/LanguageTexts.h"
 #include "app/ui/Activity.h"
+#include "app/ui/BackupChooser.h"
 #include "app/ui/FileDialogs.h"
 #include "controls/DateTimeEdit.h"
 #include "controls/PaperNunberEditEx.h"
+#include "instruction/BackupFiles.h"
+#include "instruction/WriteCheck.h"
 #include "port/PortAbilities.h"
 #include "settings/SettingsClock.h"
 #include "settings/SettingsRanges.h"
@@ -23,6 +26,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <memory>
+#include <optional>
 #include <variant>
 
 namespace quillory {
@@ -112,6 +117,8 @@ void CPrinterSetScreen::BuildControls() {
     m_apply = AddControl(m_blueprint.applyId, new QPushButton(this));
     m_save = AddControl(m_blueprint.saveId, new QPushButton(this));
     m_load = AddControl(m_blueprint.loadId, new QPushButton(this));
+    m_restore = AddControl(kSettingsRestoreId, new QPushButton(this));
+    connect(m_restore, &QPushButton::clicked, this, [this] { OnRestore(); });
     connect(m_read, &QPushButton::clicked, this, [this] { OnReadSettings(); });
     connect(m_apply, &QPushButton::clicked, this, [this] { OnApplySettings(); });
     connect(m_save, &QPushButton::clicked, this, [this] { OnSaveFile(); });
@@ -174,7 +181,7 @@ void CPrinterSetScreen::BuildLayout() {
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    for (QPushButton* b : {m_read, m_apply, m_save, m_load}) {
+    for (QPushButton* b : {m_read, m_apply, m_save, m_load, m_restore}) {
         b->setMinimumWidth(110);
         buttons->addWidget(b);
     }
@@ -206,6 +213,7 @@ void CPrinterSetScreen::UpdateButtons() {
     m_load->setEnabled(!busy);
     m_apply->setEnabled(!busy && m_filled);
     m_save->setEnabled(!busy && m_filled);
+    m_restore->setEnabled(!busy && !ListBackups(m_instruction->SettingsBackupFilePath()).empty());
 }
 
 const SettingControl* CPrinterSetScreen::FindKind(SettingKind kind) const {
@@ -377,6 +385,7 @@ void CPrinterSetScreen::OnReadSettings() {
                              return;
                          }
                          m_filled = true;
+                         m_lastRead = m_instruction->GetSettingsRecord();
                          UpdateButtons();
                          FillFromRecord(false);
                          op.Succeeded("ReadPrinterSuccess", language);
@@ -390,16 +399,72 @@ void CPrinterSetScreen::OnApplySettings() {
     const tagPORTINFO port = ReadPortInfo();
     CommitFocusedField();
     CollectIntoRecord();
+    ApplyAndCheck(COperation(this, m_apply, port), language, m_blueprint.applyMessage);
+}
+
+void CPrinterSetScreen::ApplyAndCheck(const COperation& op, int language, const char* successMessage) {
+    const tagPORTINFO port = ReadPortInfo();
     CInstructionProtocol* instruction = m_instruction.get();
-    const COperation op(this, m_apply, port);
-    m_exchange.Start([instruction, port] { return instruction->ApplySettings(port); },
-                     [this, op, language](int code) {
-                         if (code != 0) {
-                             op.CommFailed(code, language);
-                             return;
-                         }
-                         op.Succeeded(m_blueprint.applyMessage, language);
-                     });
+    const bool verify = PortCanRead(port);
+    struct Outcome {
+        WriteCheck check;
+        SettingsRecord readBack;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    const std::optional<SettingsRecord> lastRead = m_lastRead;
+    m_exchange.Start(
+        [instruction, port, verify, lastRead, outcome, language] {
+            const int code = ApplySettingsKeepingBackup(*instruction, port, lastRead);
+            if (code == 0 && verify)
+                outcome->check = CheckSettingsWrite(*instruction, port, language, &outcome->readBack);
+            return code;
+        },
+        [this, op, language, successMessage, verify, outcome](int code) {
+            UpdateButtons(); // a backup may have been made
+            if (code != 0) {
+                op.CommFailed(code, language);
+                return;
+            }
+            // The printer now holds what was applied; only a read tells exactly what.
+            m_lastRead.reset();
+            if (verify && outcome->check.code == 0)
+                m_lastRead = outcome->readBack;
+            if (!verify) {
+                op.Succeeded(successMessage, language);
+                return;
+            }
+            const QString text =
+                GetMessageText(successMessage, language) + u'\n' + WriteCheckText(outcome->check, language);
+            // What the printer did not take is the outcome, not a success that came first.
+            if (outcome->check.Verified())
+                op.SucceededWith(text);
+            else
+                op.FailedWith(WriteCheckText(outcome->check, language));
+        });
+}
+
+void CPrinterSetScreen::OnRestore() {
+    if (IsBusy())
+        return;
+    const int language = ReadLanguage();
+    const COperation op(this, m_restore, ReadPortInfo());
+    const std::vector<BackupEntry> backups = ListBackups(m_instruction->SettingsBackupFilePath());
+    if (backups.empty()) {
+        op.Failed("NoSettingsBackup", language);
+        UpdateButtons();
+        return;
+    }
+    const std::optional<QString> chosen = ChooseBackup(backups, language, this);
+    if (!chosen)
+        return;
+    QString why;
+    if (!LoadSettingsBackup(*m_instruction, *chosen, language, &why)) {
+        op.FailedWith(why);
+        return;
+    }
+    m_filled = true;
+    FillFromRecord(false);
+    ApplyAndCheck(op, language, m_blueprint.applyMessage);
 }
 
 QString CPrinterSetScreen::FileSuffix() const {

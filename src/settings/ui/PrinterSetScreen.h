@@ -7,6 +7,7 @@
 #include <QDateTime>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -70,6 +71,9 @@ struct PrinterSetBlueprint {
     bool unitFromRecord = false;                 // VKLA: a fill selects the record's unit
 };
 
+// The Restore backup button of every print-settings screen.
+inline constexpr int kSettingsRestoreId = 1700;
+
 // Caption labels carry the id of their control plus this offset in the language files.
 inline constexpr int kSettingCaptionOffset = 10000;
 
@@ -94,6 +98,8 @@ public:
     void OnApplySettings();
     void OnSaveFile();
     void OnLoadFile();
+    // Writes a kept backup of the printer's settings back (the operator chooses which).
+    void OnRestore();
 
 protected:
     CPrinterSetScreen(const PrinterSetBlueprint& blueprint, std::vector<SettingControl> controls,
@@ -134,6 +140,8 @@ private:
     // Brings what a loaded file holds outside the ranges to their limits and says what changed.
     void ClampLoadedRecord(const COperation& op, const QString& path, int language);
     void CommitFocusedField();
+    // Keeps the printer's settings as a backup, applies the object's record and reads it back.
+    void ApplyAndCheck(const COperation& op, int language, const char* successMessage);
     [[nodiscard]] QString FileFilterText() const;
     [[nodiscard]] QString FileSuffix() const;
     [[nodiscard]] const SettingControl* FindKind(SettingKind kind) const;
@@ -144,10 +152,14 @@ private:
     std::unique_ptr<CInstructionProtocol> m_instruction;
     int m_dpi = 203;
     bool m_filled = false;
+    // The printer's settings as last read (or read back after an Apply): what the next Apply
+    // keeps as its backup. Empty when the printer may hold something else.
+    std::optional<SettingsRecord> m_lastRead;
     QPushButton* m_read = nullptr;
     QPushButton* m_apply = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_load = nullptr;
+    QPushButton* m_restore = nullptr;
     QLabel* m_version = nullptr;
     QCheckBox* m_clockCheck = nullptr;
     QRadioButton* m_clockNow = nullptr;

@@ -4,6 +4,7 @@
 #include "app/LanguageTexts.h"
 #include "app/ui/Activity.h"
 #include "app/ui/FileDialogs.h"
+#include "app/ui/Messages.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -87,6 +88,10 @@ void CDownLoadDlg::OnDownload() {
     const int language = ReadLanguage();
     const QString path = m_path;
     const tagPORTINFO port = m_port;
+    // The file goes to the printer as it stands; a wrong one cannot be taken back.
+    if (AskConfirmation({FormatMessageText("ConfirmUpgrade", language, {QDir::toNativeSeparators(path)}),
+                         this}) != ConfirmAnswer::Confirm)
+        return;
     m_stop->store(false);
     // Progress comes from the worker; it reaches the dialog through its event queue, and the
     // dialog cannot close while the worker runs.

@@ -1,7 +1,9 @@
 #include "tools/ui/NetworkDlg.h"
 
 #include "app/AppSettings.h"
+#include "app/LanguageTexts.h"
 #include "app/ui/Activity.h"
+#include "app/ui/Messages.h"
 #include "controls/PaperNunberEditEx.h"
 #include "tools/ui/IpAddressEdit.h"
 
@@ -279,7 +281,20 @@ void CNetworkDlg::OnApply() {
         ShowProblem(op, problem);
         return;
     }
-    Send(op, NetworkApplyFrames(config));
+    // A printer that moves away from the saved port would not be found again through it.
+    const tagPORTINFO saved = ReadPortInfo();
+    std::optional<tagPORTINFO> moved = PortAfterNetworkApply(saved, config);
+    if (moved) {
+        const ConfirmAnswer answer =
+            AskConfirmation({FormatMessageText("NetworkMovesPrinter", ReadLanguage(),
+                                               {NetworkPortText(saved), NetworkPortText(*moved)}),
+                             this, true});
+        if (answer == ConfirmAnswer::Cancel)
+            return;
+        if (answer == ConfirmAnswer::Decline)
+            moved.reset();
+    }
+    Send(op, NetworkApplyFrames(config), moved);
 }
 
 void CNetworkDlg::OnFactoryDefaults() {
@@ -287,12 +302,13 @@ void CNetworkDlg::OnFactoryDefaults() {
          NetworkFactoryFrames(std::max(m_interface->currentIndex(), 0)));
 }
 
-void CNetworkDlg::Send(const COperation& op, std::vector<QByteArray> frames) {
+void CNetworkDlg::Send(const COperation& op, std::vector<QByteArray> frames,
+                       std::optional<tagPORTINFO> moved) {
     const tagPORTINFO port = ReadPortInfo();
     const bool applyEnabled = m_apply->isEnabled();
     const bool factoryEnabled = m_factory->isEnabled();
     if (!m_task.Start([port, frames = std::move(frames)] { return SendNetworkFrames(port, frames); },
-                      [this, op](int code) { SendFinished(op, code); }))
+                      [this, op, moved](int code) { SendFinished(op, code, moved); }))
         return;
     m_applyWasEnabled = applyEnabled;
     m_factoryWasEnabled = factoryEnabled;
@@ -301,10 +317,12 @@ void CNetworkDlg::Send(const COperation& op, std::vector<QByteArray> frames) {
     m_busy->show();
 }
 
-void CNetworkDlg::SendFinished(const COperation& op, int code) {
+void CNetworkDlg::SendFinished(const COperation& op, int code, const std::optional<tagPORTINFO>& moved) {
     m_busy->hide();
     m_apply->setEnabled(m_applyWasEnabled);
     m_factory->setEnabled(m_factoryWasEnabled);
+    if (code == 0 && moved)
+        WritePortInfo(*moved);
     if (code == 0)
         op.Succeeded("RebootEffective", ReadLanguage());
     else

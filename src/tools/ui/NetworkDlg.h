@@ -4,6 +4,7 @@
 #include "app/ui/Page.h"
 #include "tools/NetworkFrames.h"
 
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -78,8 +79,9 @@ private:
 
     void OnApply();
     void OnFactoryDefaults();
-    void Send(const COperation& op, std::vector<QByteArray> frames);
-    void SendFinished(const COperation& op, int code);
+    // moved: the saved port to write once the frames were sent (the printer moves there).
+    void Send(const COperation& op, std::vector<QByteArray> frames, std::optional<tagPORTINFO> moved = {});
+    void SendFinished(const COperation& op, int code, const std::optional<tagPORTINFO>& moved);
 
     void OnInterfaceChanged(int index);
     void OnDhcpToggled();

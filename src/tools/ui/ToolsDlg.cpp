@@ -1,7 +1,9 @@
 #include "tools/ui/ToolsDlg.h"
 
 #include "app/AppSettings.h"
+#include "app/LanguageTexts.h"
 #include "app/ui/Activity.h"
+#include "app/ui/Messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,6 +91,11 @@ void CToolsDlg::SetBusy(bool busy) {
 void CToolsDlg::RunOperation(int operation) {
     const tagPORTINFO port = ReadPortInfo();
     const int instruction = ReadInstruction();
+    // Nothing set on the printer survives a factory reset: asked first, and Enter keeps it.
+    if (operation == MAINT_FACTORY_RESET &&
+        AskConfirmation({GetMessageText("ConfirmFactoryReset", ReadLanguage()), this, false, true}) !=
+            ConfirmAnswer::Confirm)
+        return;
     const COperation op(this, m_operations[std::size_t(operation)], port);
     if (m_task.Start([operation, instruction, port] { return RunMaintenance(operation, instruction, port); },
                      [this, op](int code) { Finished(op, code, "CommandSent"); }))
