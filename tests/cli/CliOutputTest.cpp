@@ -319,7 +319,12 @@ QStringList Completions(const QStringList& words) {
 
 TEST(CliCompletion, TheScriptLoadsAndCompletesTheCommandTree) {
     EXPECT_EQ(Completions({"quillory-cli", "se"}), QStringList({"send", "search", "settings"}));
-    EXPECT_EQ(Completions({"quillory-cli", "settings", ""}), QStringList({"read", "apply", "save"}));
+    EXPECT_EQ(Completions({"quillory-cli", "settings", ""}),
+              QStringList({"read", "apply", "save", "restore"}));
+    EXPECT_EQ(Completions({"quillory-cli", "fleet", ""}),
+              QStringList({"apply", "snapshot", "diff", "restore"}));
+    EXPECT_TRUE(Completions({"quillory-cli", "fleet", "apply", "--inv"}).contains("--inventory"));
+    EXPECT_TRUE(Completions({"quillory-cli", "eeprom", "restore", "--"}).contains("--verify"));
     EXPECT_EQ(Completions({"quillory-cli", "--port", "net:127.0.0.1:9100", "eeprom", "b"}),
               QStringList({"backup"}));
     EXPECT_EQ(Completions({"quillory-cli", "--lang", "VKLA", "tool", "f"}),
