@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
+
 namespace quillory {
 
 // What a screen offers to the language texts. Implemented by the screens (and by fakes in
@@ -16,6 +18,24 @@ public:
     virtual bool SetListItems(int id, const QStringList& items, int select) = 0;
     // Sets the caption of an existing tab; a tab index beyond the tabs changes nothing.
     virtual bool SetTabCaption(int id, int tab, const QString& caption) = 0;
+};
+
+// Keeps the texts a screen would get, by control id, for code that names fields without a screen.
+class CCollectedScreenTexts final : public IScreenTexts {
+public:
+    void SetCaption(const QString&) override {}
+    bool SetControlText(int id, const QString& text) override {
+        texts[id] = text;
+        return true;
+    }
+    bool SetListItems(int id, const QStringList& items, int) override {
+        lists[id] = items;
+        return true;
+    }
+    bool SetTabCaption(int, int, const QString&) override { return true; }
+
+    std::map<int, QString> texts;
+    std::map<int, QStringList> lists;
 };
 
 // Language file for a language index: 0 SimpleChinese.xml, 1 TraditionalChinese.xml, other English.xml.

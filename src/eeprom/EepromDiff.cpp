@@ -33,26 +33,8 @@ constexpr std::array<PageElement, 11> kPageElements{{
     {4, 2, "VKLCEEPTwoDlg"},
 }};
 
-// Collects what a page's texts would put on its controls.
-class PageTexts final : public IScreenTexts {
-public:
-    void SetCaption(const QString&) override {}
-    bool SetControlText(int id, const QString& text) override {
-        texts[id] = text;
-        return true;
-    }
-    bool SetListItems(int id, const QStringList& items, int) override {
-        lists[id] = items;
-        return true;
-    }
-    bool SetTabCaption(int, int, const QString&) override { return true; }
-
-    std::map<int, QString> texts;
-    std::map<int, QStringList> lists;
-};
-
 struct Pages {
-    std::map<int, PageTexts> byPage;
+    std::map<int, CCollectedScreenTexts> byPage;
 };
 
 Pages LoadPages(int instructionIndex, int languageIndex) {

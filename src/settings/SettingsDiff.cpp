@@ -99,22 +99,6 @@ const ScreenField* FindScreenField(int instruction, const QString& key) {
     return nullptr;
 }
 
-class ScreenTexts final : public IScreenTexts {
-public:
-    void SetCaption(const QString&) override {}
-    bool SetControlText(int id, const QString& text) override {
-        texts[id] = text;
-        return true;
-    }
-    bool SetListItems(int id, const QStringList& items, int) override {
-        lists[id] = items;
-        return true;
-    }
-    bool SetTabCaption(int, int, const QString&) override { return true; }
-    std::map<int, QString> texts;
-    std::map<int, QStringList> lists;
-};
-
 QString CleanCaption(QString caption) {
     caption = caption.trimmed();
     while (caption.endsWith(u':') || caption.endsWith(u'\uFF1A'))
@@ -188,7 +172,7 @@ Comparison CompareSettings(const SettingsRecord& left, const SettingsRecord& rig
         return result;
     }
     const int index = result.leftInstruction;
-    ScreenTexts texts;
+    CCollectedScreenTexts texts;
     if (index >= 0 && index < int(kScreenElements.size()))
         ApplyScreenTexts(kScreenElements[std::size_t(index)], languageIndex, texts);
     const auto shown = [&](const SettingsRecord& record, const QString& key, const ScreenField* field) {
