@@ -212,6 +212,12 @@ const QStringList& MessageKeys() {
         QStringLiteral("RestoreChooseBackup"),
         QStringLiteral("BackupNewest"),
         QStringLiteral("NoSettingsBackup"),
+        QStringLiteral("CompareNotRead"),
+        QStringLiteral("CompareSame"),
+        QStringLiteral("CompareDiffers"),
+        QStringLiteral("CompareLine"),
+        QStringLiteral("CompareOtherLanguage"),
+        QStringLiteral("CompareNothing"),
         // Outcomes of operations for the activity log, and what the first minute needs.
         QStringLiteral("AddressMissing"),
         QStringLiteral("ToolNotInstalled"),

@@ -2,7 +2,10 @@
 
 #include "app/AtomicFile.h"
 #include "app/InputFile.h"
+#include "app/LanguageTexts.h"
 #include "eeprom/EepromFileCheck.h"
+#include "instruction/VKLAInstruction.h"
+#include "instruction/WnInstruction.h"
 #include "port/Communication.h"
 #include "port/PortInfo.h"
 #include "settings/SettingsRanges.h"
@@ -214,6 +217,54 @@ ConfigurationComparison CompareConfigurations(const Configuration& left, const C
         for (FieldDifference& d : CompareEeprom(*left.eeprom, *right.eeprom, languageIndex).differences)
             result.differences.push_back({QStringLiteral("eeprom"), std::move(d)});
     return result;
+}
+
+EepromValues EepromValuesOfObject(const CInstructionProtocol& object) {
+    const std::vector<std::uint16_t> image = object.GetEepromImage();
+    if (const auto* vkla = dynamic_cast<const CVKLAInstruction*>(&object))
+        return EepromValuesOfImage(3, image, vkla->GetIdText().toLocal8Bit());
+    if (const auto* wn = dynamic_cast<const CWnInstruction*>(&object))
+        return EepromValuesOfImage(object.InstructionIndex(), image, {}, wn->PrinterNames());
+    return EepromValuesOfImage(object.InstructionIndex(), image);
+}
+
+ComparisonReport CompareWithSource(const Configuration& read, const QString& path, int languageIndex) {
+    ComparisonReport report;
+    // A snapshot is chosen by its folder or by the manifest inside it.
+    const QFileInfo chosen(path);
+    const QString source =
+        chosen.fileName() == QLatin1String(kSnapshotManifest) ? chosen.absolutePath() : path;
+    const QString shown = QDir::toNativeSeparators(source);
+    const LoadedConfiguration loaded = LoadConfiguration(source, read.instructionIndex);
+    if (!loaded.configuration) {
+        report.text = loaded.error;
+        return report;
+    }
+    const Configuration& other = *loaded.configuration;
+    if (other.instructionIndex != read.instructionIndex) {
+        report.text = FormatMessageText("CompareOtherLanguage", languageIndex, {shown});
+        return report;
+    }
+    // A file without the part the screen shows has nothing to compare; "no differences" would
+    // be a plainly wrong answer.
+    if ((read.settings && !other.settings) || (read.eeprom && !other.eeprom)) {
+        report.text = FormatMessageText("CompareNothing", languageIndex, {shown});
+        return report;
+    }
+    const ConfigurationComparison comparison = CompareConfigurations(read, other, languageIndex);
+    report.compared = true;
+    report.equal = comparison.Equal();
+    if (report.equal) {
+        report.text = FormatMessageText("CompareSame", languageIndex, {shown});
+        return report;
+    }
+    QStringList lines{FormatMessageText("CompareDiffers", languageIndex, {shown})};
+    for (const ConfigurationDifference& d : comparison.differences) {
+        const QString name = d.field.caption.isEmpty() ? d.field.key : d.field.caption;
+        lines << FormatMessageText("CompareLine", languageIndex, {name, d.field.left, d.field.right});
+    }
+    report.text = lines.join(QLatin1Char('\n'));
+    return report;
 }
 
 PrinterReading ReadPrinterInto(CInstructionProtocol& object, const tagPORTINFO& port, const QString& portText,

@@ -59,6 +59,20 @@ struct ConfigurationComparison {
 [[nodiscard]] ConfigurationComparison CompareConfigurations(const Configuration& left,
                                                             const Configuration& right, int languageIndex);
 
+// The EEPROM values an instruction object holds (after a read or a loaded file).
+[[nodiscard]] EepromValues EepromValuesOfObject(const CInstructionProtocol& object);
+
+// What was read from a printer (its settings or its EEPROM) compared with a settings file, an
+// EEPROM file or a snapshot (its folder or its manifest), as the text that shows the outcome: the
+// differences one a line, that there are none, or why the file cannot be compared.
+struct ComparisonReport {
+    bool compared = false; // false: the file was refused, text says why
+    bool equal = false;
+    QString text;
+};
+[[nodiscard]] ComparisonReport CompareWithSource(const Configuration& read, const QString& path,
+                                                 int languageIndex);
+
 // What was read from a printer, kept in a folder with the snapshot's file names.
 struct PrinterReading {
     int code = 0;  // 0, or the communication error code of the read that failed

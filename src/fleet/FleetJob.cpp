@@ -30,15 +30,6 @@ QString Failure(const QString& what) {
     return why.isEmpty() ? what : QStringLiteral("%1: %2").arg(what, why);
 }
 
-EepromValues EepromValuesOfObject(const CInstructionProtocol& object) {
-    const std::vector<std::uint16_t> image = object.GetEepromImage();
-    if (const auto* vkla = dynamic_cast<const CVKLAInstruction*>(&object))
-        return EepromValuesOfImage(3, image, vkla->GetIdText().toLocal8Bit());
-    if (const auto* wn = dynamic_cast<const CWnInstruction*>(&object))
-        return EepromValuesOfImage(object.InstructionIndex(), image, {}, wn->PrinterNames());
-    return EepromValuesOfImage(object.InstructionIndex(), image);
-}
-
 bool PartDiffers(const ConfigurationComparison& c, const char* part) {
     for (const ConfigurationDifference& d : c.differences)
         if (d.field.written && d.part == QLatin1String(part))

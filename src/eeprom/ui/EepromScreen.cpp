@@ -4,6 +4,7 @@
 #include "app/LanguageTexts.h"
 #include "app/ui/Activity.h"
 #include "app/ui/BackupChooser.h"
+#include "app/ui/CompareWithFile.h"
 #include "app/ui/FileDialogs.h"
 #include "app/ui/Messages.h"
 #include "eeprom/EepromFileCheck.h"
@@ -88,6 +89,8 @@ CEepromScreen::CEepromScreen(const EepromScreenBlueprint& blueprint, QWidget* pa
     connect(m_save, &QPushButton::clicked, this, [this] { OnSaveFile(); });
     connect(m_load, &QPushButton::clicked, this, [this] { OnLoadFile(); });
     connect(m_restore, &QPushButton::clicked, this, [this] { OnRestore(); });
+    m_compare = AddControl(kCompareWithFileId, new QPushButton(this));
+    connect(m_compare, &QPushButton::clicked, this, [this] { OnCompare(); });
     if (m_blueprint.trackChanges) {
         for (CEepromPage* page : m_tabs->Pages()) {
             connect(page, &CEepromPage::entryEdited, this,
@@ -111,8 +114,8 @@ void CEepromScreen::BuildLayout() {
     auto* buttons = new QHBoxLayout;
     buttons->setSpacing(6);
     buttons->addStretch(1);
-    for (QPushButton* b : {m_read, m_apply, m_save, m_load, m_restore}) {
-        b->setMinimumWidth(96);
+    for (QPushButton* b : {m_read, m_apply, m_save, m_load, m_restore, m_compare}) {
+        b->setMinimumWidth(80);
         buttons->addWidget(b);
     }
     layout->addLayout(buttons);
@@ -136,6 +139,7 @@ void CEepromScreen::UpdateButtons() {
     const bool busy = IsBusy();
     const QString backup = m_instruction->BackupFilePath();
     m_read->setEnabled(!busy);
+    m_compare->setEnabled(!busy);
     m_apply->setEnabled(!busy);
     m_load->setEnabled(!busy);
     m_save->setEnabled(!busy && m_loaded);
@@ -217,14 +221,30 @@ void CEepromScreen::OnRead() {
                      [this, op, language](int code) {
                          // Without a backup the whole EEPROM was still read: the pages show it,
                          // so that nothing older is written back by the next Apply.
-                         if (code == 0 || code == COMM_CREATE_FILE)
+                         if (code == 0 || code == COMM_CREATE_FILE) {
                              FillPages();
+                             m_lastRead = EepromValuesOfObject(*m_instruction);
+                         }
                          if (code != 0) {
                              op.CommFailed(code, language);
                              return;
                          }
                          op.Succeeded(m_blueprint.readMessage, language);
                      });
+}
+
+void CEepromScreen::OnCompare() {
+    if (IsBusy())
+        return;
+    std::optional<Configuration> read;
+    if (m_lastRead) {
+        read.emplace();
+        read->instructionIndex = m_blueprint.instruction;
+        read->eeprom = *m_lastRead;
+    }
+    const QString pattern = QString::fromLatin1(m_blueprint.filePattern);
+    CompareReadWithFile(this, m_compare, read,
+                        FileFilter(QStringLiteral("EEPROM (%1)").arg(pattern), pattern), ReadLanguage());
 }
 
 void CEepromScreen::OnApply() {

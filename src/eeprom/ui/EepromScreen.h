@@ -2,12 +2,14 @@
 
 #include "app/ui/ScreenBase.h"
 #include "app/ui/ScreenExchange.h"
+#include "eeprom/EepromDiff.h"
 #include "eeprom/ui/EepromPage.h"
 #include "instruction/InstructionProtocol.h"
 
 #include <QTabWidget>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QPushButton;
@@ -87,6 +89,7 @@ public:
     void OnSaveFile();
     void OnLoadFile();
     void OnRestore();
+    void OnCompare();
 
 protected:
     CEepromScreen(const EepromScreenBlueprint& blueprint, QWidget* parent);
@@ -112,6 +115,8 @@ private:
     QPushButton* m_save = nullptr;
     QPushButton* m_load = nullptr;
     QPushButton* m_restore = nullptr;
+    QPushButton* m_compare = nullptr;
+    std::optional<EepromValues> m_lastRead; // what the last read found, for Compare with file
     QProgressBar* m_progress = nullptr;
     // Last: waits for a running exchange before the instruction object goes.
     CScreenExchange m_exchange;

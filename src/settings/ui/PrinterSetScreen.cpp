@@ -4,6 +4,7 @@
 #include "app/LanguageTexts.h"
 #include "app/ui/Activity.h"
 #include "app/ui/BackupChooser.h"
+#include "app/ui/CompareWithFile.h"
 #include "app/ui/FileDialogs.h"
 #include "controls/DateTimeEdit.h"
 #include "controls/PaperNunberEditEx.h"
@@ -118,7 +119,9 @@ void CPrinterSetScreen::BuildControls() {
     m_save = AddControl(m_blueprint.saveId, new QPushButton(this));
     m_load = AddControl(m_blueprint.loadId, new QPushButton(this));
     m_restore = AddControl(kSettingsRestoreId, new QPushButton(this));
+    m_compare = AddControl(kCompareWithFileId, new QPushButton(this));
     connect(m_restore, &QPushButton::clicked, this, [this] { OnRestore(); });
+    connect(m_compare, &QPushButton::clicked, this, [this] { OnCompare(); });
     connect(m_read, &QPushButton::clicked, this, [this] { OnReadSettings(); });
     connect(m_apply, &QPushButton::clicked, this, [this] { OnApplySettings(); });
     connect(m_save, &QPushButton::clicked, this, [this] { OnSaveFile(); });
@@ -153,7 +156,7 @@ void CPrinterSetScreen::BuildLayout() {
     grid->setColumnStretch(3, 1);
 
     auto* page = new QVBoxLayout(this);
-    page->setContentsMargins(16, 14, 16, 12);
+    page->setContentsMargins(12, 14, 12, 12);
     page->addLayout(grid);
 
     if (m_clockCheck) {
@@ -179,10 +182,12 @@ void CPrinterSetScreen::BuildLayout() {
     m_progress->setFixedHeight(10);
     page->addWidget(m_progress);
 
+    // Six buttons share the row: a little less room between them keeps every caption whole.
     auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(4);
     buttons->addStretch(1);
-    for (QPushButton* b : {m_read, m_apply, m_save, m_load, m_restore}) {
-        b->setMinimumWidth(110);
+    for (QPushButton* b : {m_read, m_apply, m_save, m_load, m_restore, m_compare}) {
+        b->setMinimumWidth(80);
         buttons->addWidget(b);
     }
     page->addLayout(buttons);
@@ -211,6 +216,7 @@ void CPrinterSetScreen::UpdateButtons() {
     const bool busy = IsBusy();
     m_read->setEnabled(!busy);
     m_load->setEnabled(!busy);
+    m_compare->setEnabled(!busy);
     m_apply->setEnabled(!busy && m_filled);
     m_save->setEnabled(!busy && m_filled);
     m_restore->setEnabled(!busy && !ListBackups(m_instruction->SettingsBackupFilePath()).empty());
@@ -465,6 +471,18 @@ void CPrinterSetScreen::OnRestore() {
     m_filled = true;
     FillFromRecord(false);
     ApplyAndCheck(op, language, m_blueprint.applyMessage);
+}
+
+void CPrinterSetScreen::OnCompare() {
+    if (IsBusy())
+        return;
+    std::optional<Configuration> read;
+    if (m_lastRead) {
+        read.emplace();
+        read->instructionIndex = m_blueprint.instruction;
+        read->settings = *m_lastRead;
+    }
+    CompareReadWithFile(this, m_compare, read, FileFilterText(), ReadLanguage());
 }
 
 QString CPrinterSetScreen::FileSuffix() const {

@@ -100,6 +100,7 @@ public:
     void OnLoadFile();
     // Writes a kept backup of the printer's settings back (the operator chooses which).
     void OnRestore();
+    void OnCompare();
 
 protected:
     CPrinterSetScreen(const PrinterSetBlueprint& blueprint, std::vector<SettingControl> controls,
@@ -160,6 +161,7 @@ private:
     QPushButton* m_save = nullptr;
     QPushButton* m_load = nullptr;
     QPushButton* m_restore = nullptr;
+    QPushButton* m_compare = nullptr;
     QLabel* m_version = nullptr;
     QCheckBox* m_clockCheck = nullptr;
     QRadioButton* m_clockNow = nullptr;
