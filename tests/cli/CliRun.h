@@ -2,6 +2,8 @@
 
 // Running the command line in a test: in this process, or as its own program.
 #include "cli/CommandGroups.h"
+#include "port/PortInfo.h"
+#include "sim/VirtualPrinter.h"
 #include "support/TestEnvironment.h"
 
 #include <QProcess>
@@ -9,6 +11,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace quillory::test {
 
@@ -52,5 +56,23 @@ inline CliRun RunProgram(const TempEnvironment& env, const QStringList& args) {
 inline QString NetPortAddress(std::uint16_t port) {
     return QStringLiteral("net:127.0.0.1:%1").arg(port);
 }
+
+// A command-line test against a virtual printer of the parameter's language on loopback TCP.
+class VirtualPrinterCli : public ::testing::TestWithParam<int> {
+protected:
+    TempEnvironment env;
+    sim::VirtualPrinter printer{GetParam()};
+    std::string port;
+    std::string lang = InstructionName(GetParam()).toStdString();
+
+    void SetUp() override {
+        ASSERT_TRUE(printer.StartTcp(0));
+        port = NetPortAddress(printer.TcpPort()).toStdString();
+    }
+    CliRun Run(std::vector<const char*> args) {
+        args.insert(args.begin(), {"--port", port.c_str(), "--lang", lang.c_str()});
+        return RunInProcess(args);
+    }
+};
 
 } // namespace quillory::test

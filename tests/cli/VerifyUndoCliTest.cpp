@@ -23,21 +23,8 @@ namespace {
 // The word that holds the darkness in every language.
 constexpr int kDarknessWord = 0x12;
 
-class VerifyUndo : public ::testing::TestWithParam<int> {
+class VerifyUndo : public VirtualPrinterCli {
 protected:
-    TempEnvironment env;
-    sim::VirtualPrinter printer{GetParam()};
-    std::string port;
-    std::string lang = InstructionName(GetParam()).toStdString();
-
-    void SetUp() override {
-        ASSERT_TRUE(printer.StartTcp(0));
-        port = NetPortAddress(printer.TcpPort()).toStdString();
-    }
-    CliRun Run(std::vector<const char*> args) {
-        args.insert(args.begin(), {"--port", port.c_str(), "--lang", lang.c_str()});
-        return RunInProcess(args);
-    }
     QJsonObject ReadJson() {
         const CliRun run = Run({"settings", "read", "--json"});
         EXPECT_EQ(run.status, 0) << run.err;

@@ -19,21 +19,8 @@ using namespace quillory::test;
 
 namespace {
 
-class WriteDrop : public ::testing::TestWithParam<int> {
+class WriteDrop : public VirtualPrinterCli {
 protected:
-    TempEnvironment env;
-    sim::VirtualPrinter printer{GetParam()};
-    std::string port;
-    std::string lang = InstructionName(GetParam()).toStdString();
-
-    void SetUp() override {
-        ASSERT_TRUE(printer.StartTcp(0));
-        port = NetPortAddress(printer.TcpPort()).toStdString();
-    }
-    CliRun Run(std::vector<const char*> args) {
-        args.insert(args.begin(), {"--port", port.c_str(), "--lang", lang.c_str()});
-        return RunInProcess(args);
-    }
 };
 
 std::string Name(const ::testing::TestParamInfo<int>& info) {
