@@ -15,11 +15,16 @@ for preset in ${QUILLORY_TEST_PRESETS:-dev asan}; do
     cmake --build --preset "$preset" -j "$jobs"
     echo "== $preset: test"
     ctest --preset "$preset" -j "$jobs" -LE 'timing|slow'
-    # Exchanges with slow virtual printers wait far more than they compute: many side by side.
-    # The slowest (seconds per reply, 1200 baud) take minutes each and run in one build only.
-    if [ "$preset" = dev ]; then timing='timing|slow'; else timing='timing'; fi
+    # Exchanges with slow virtual printers wait far more than they compute: several side by side.
+    # A paced line (9600 baud, a byte a millisecond) must not be starved of the processor, or
+    # its reply gaps grow past the gap that ends a reply; so the fast set runs a few at a time.
+    # The slowest (seconds per reply, 1200 baud) take minutes each, mostly asleep, and run in the
+    # development build only, many side by side.
     echo "== $preset: exchanges with slow printers"
-    ctest --preset "$preset" -j 12 -L "$timing"
+    ctest --preset "$preset" -j 4 -L timing
+    if [ "$preset" = dev ]; then
+        ctest --preset "$preset" -j 12 -L slow
+    fi
 done
 
 fuzz_seconds=${QUILLORY_FUZZ_SECONDS:-20}

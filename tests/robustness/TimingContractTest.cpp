@@ -76,7 +76,7 @@ TEST_P(TimingContract, ReadsExactlyWhatAPromptPrinterGives) {
     ASSERT_EQ(prompt.backupCode, 0);
     printer.SetFaults(condition.faults);
     const Reading slow = ReadEverything(language, port, printer);
-    EXPECT_EQ(Difference(prompt, slow), QString()) << condition.name;
+    EXPECT_EQ(Difference(prompt, slow).toStdString(), std::string()) << condition.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Printers, TimingContract,
