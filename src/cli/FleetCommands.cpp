@@ -394,7 +394,10 @@ int RunFleetCommand(CliContext& c, const FleetOptions& o, const char* command) {
         ApplyOptions options;
         options.dryRun = o.dryRun;
         options.snapshotFolder = snapshots;
-        work = [&](const InventoryEntry& p) { return ApplyToPrinter(*profile, p, PortOf(p), options); };
+        // The options live in this block only: the workers get their own copy.
+        work = [&, options](const InventoryEntry& p) {
+            return ApplyToPrinter(*profile, p, PortOf(p), options);
+        };
     } else if (which == QLatin1String("diff")) {
         work = [&](const InventoryEntry& p) { return DiffPrinter(*profile, p, PortOf(p), LANGUAGE_ENGLISH); };
     } else if (which == QLatin1String("snapshot")) {
