@@ -29,8 +29,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${PROJECT_HOMEPAGE_URL}")
 # The libraries the binaries link (Qt, QScintilla, CUPS, libusb, TinyXML-2 ...) come from
 # dpkg-shlibdeps; what is only started or loaded at run time is listed here:
 #   cups-client                 lpadmin for Driver/Setup and Driver/Uninstall
+#   libcups2                    the driver port (loaded when a print queue is first used)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "cups-client")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "cups-client, libcups2")
 # Wanted on a desktop, but the program runs without them:
 #   fonts-noto-cjk              the Chinese screen texts (about 90 MB; boxes without it)
 #   qt6-image-formats-plugins   TIFF pictures for the display logo (BMP, JPEG, PNG work without)

@@ -3,6 +3,7 @@
 #include "FuzzSupport.h"
 
 #include "tools/imaging/LogoImport.h"
+#include "tools/imaging/PictureDecode.h"
 
 using namespace quillory;
 
@@ -13,6 +14,8 @@ constexpr std::size_t kMaxInputBytes = 64 * 1024;
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     fuzz::InitFuzzing(argc, argv);
+    // Linked in, so the decoder is instrumented and seen by the fuzzer.
+    SetPictureDecoder(&quillory_picture_to_logo_bits);
     return 0;
 }
 

@@ -15,11 +15,19 @@
 namespace quillory::cli {
 namespace {
 
+// Pictures that cannot be read at all (the picture module is missing) are no fault of the file.
+int ConversionFailure(CliContext& context, const QString& message, const QString& why) {
+    const QString decoder = PictureDecoderProblem();
+    return context.Fail(!decoder.isEmpty() && why.endsWith(decoder) ? kExitPrinterBase + COMM_UNAVAILABLE
+                                                                    : kExitBadInput,
+                        message);
+}
+
 int Convert(CliContext& context, const QString& picture, const QString& output) {
     CLogoBitmap bitmap;
     QString error;
     if (!PictureFileToLogo(picture, bitmap, &error))
-        return context.Fail(kExitBadInput, QStringLiteral("cannot convert %1: %2").arg(picture, error));
+        return ConversionFailure(context, QStringLiteral("cannot convert %1: %2").arg(picture, error), error);
     QString why;
     if (!WriteFileAtomically(output, LogoStream(bitmap), &why))
         return context.Fail(kExitPrinterBase + COMM_CREATE_FILE,
@@ -31,7 +39,7 @@ int Download(CliContext& context, const QString& path) {
     CLogoBitmap bitmap;
     QString error;
     if (!LogoOrPictureToLogo(path, bitmap, error, LANGUAGE_ENGLISH))
-        return context.Fail(kExitBadInput, error);
+        return ConversionFailure(context, error, error);
     return context.WithPort([&](const tagPORTINFO& port) {
         if (const int code = DownloadLogo(port, bitmap); code != 0)
             return context.PrinterFailure(code, {});

@@ -4,6 +4,10 @@
 #include "sim/PrinterModel.h"
 #include "sim/VirtualPrinter.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -147,4 +151,46 @@ TEST(CliVersion, EveryProgramPrintsTheOneVersionAndExitsZero) {
                   std::string(program) + " " QUILLORY_VERSION "\n");
         EXPECT_EQ(process.readAllStandardError().toStdString(), "") << program;
     }
+}
+
+// The command line starts without the picture and print-queue libraries (and all they bring):
+// they are loaded when a picture is converted or a queue is used, and a missing picture module
+// is said as such, not blamed on the picture.
+TEST(CliStart, PictureAndPrintQueueLibrariesAreLoadedOnlyWhenUsed) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("LD_TRACE_LOADED_OBJECTS", "1"); // the loader lists what it loads, then stops
+    QProcess listing;
+    listing.setProcessEnvironment(environment);
+    listing.start(BuildProgramFolder() + "/quillory-cli", {"--version"});
+    ASSERT_TRUE(listing.waitForFinished(20000));
+    const QString loaded = QString::fromUtf8(listing.readAllStandardOutput());
+    EXPECT_TRUE(loaded.contains("libQt6Core")) << loaded.toStdString();
+    EXPECT_FALSE(loaded.contains("libQt6Gui")) << loaded.toStdString();
+    EXPECT_FALSE(loaded.contains("libcups")) << loaded.toStdString();
+
+    TempEnvironment env;
+    QImage picture(128, 32, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    const QString png = env.Path("white.png");
+    ASSERT_TRUE(picture.save(png));
+    const CliRun converted = RunInProcess(
+        {"logo", "convert", png.toStdString().c_str(), env.Path("white.logo").toStdString().c_str()});
+    EXPECT_EQ(converted.status, 0) << converted.err;
+
+    // A copy of the program with no module beside it or in its library folder.
+    const QString lonely = env.Path("lonely");
+    ASSERT_TRUE(QDir().mkpath(lonely + "/bin"));
+    ASSERT_TRUE(QFile::copy(BuildProgramFolder() + "/quillory-cli", lonely + "/bin/quillory-cli"));
+    QProcess process;
+    QProcessEnvironment user = QProcessEnvironment::systemEnvironment();
+    user.insert("XDG_CONFIG_HOME", env.ConfigFolder());
+    user.insert("XDG_DATA_HOME", env.Path("data"));
+    process.setProcessEnvironment(user);
+    process.start(lonely + "/bin/quillory-cli", {"logo", "convert", png, env.Path("lonely.logo")});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 14);
+    const QString error = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_TRUE(error.contains("pictures cannot be read: quillory-picture.so is not installed"))
+        << error.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(env.Path("lonely.logo")));
 }

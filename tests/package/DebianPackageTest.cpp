@@ -86,12 +86,14 @@ TEST(DebianPackage, CarriesTheProgramWithItsDependenciesAndDeviceRule) {
     EXPECT_EQ(ControlField(info.out, "Package"), QStringLiteral("quillory"));
     const QString depends = ControlField(info.out, "Depends");
     // Found by dpkg-shlibdeps from the binaries ...
-    for (const char* library : {"libqt6widgets6", "libqt6serialport6", "libqscintilla2-qt6", "libcups2",
+    for (const char* library : {"libqt6widgets6", "libqt6gui6", "libqt6serialport6", "libqscintilla2-qt6",
                                 "libusb-1.0-0", "libtinyxml2"})
         EXPECT_TRUE(depends.contains(QLatin1String(library)))
             << library << " missing in " << depends.toStdString();
-    // ... and what the program starts by name.
-    EXPECT_TRUE(depends.contains(QLatin1String("cups-client"))) << depends.toStdString();
+    // ... and what the program starts or loads by name.
+    for (const char* package : {"cups-client", "libcups2"})
+        EXPECT_TRUE(depends.contains(QLatin1String(package)))
+            << package << " missing in " << depends.toStdString();
     // The fonts (some 90 MB) and the image plugins are wanted, not needed.
     const QString recommends = ControlField(info.out, "Recommends");
     for (const char* package : {"fonts-noto-cjk", "qt6-image-formats-plugins"}) {
@@ -128,6 +130,11 @@ TEST(DebianPackage, CarriesTheProgramWithItsDependenciesAndDeviceRule) {
           "./usr/share/doc/quillory/copyright", "./usr/share/doc/quillory/changelog.gz",
           "./usr/share/bash-completion/completions/quillory-cli"})
         EXPECT_EQ(contents.value(QLatin1String(file)), QStringLiteral("-rw-r--r--")) << file;
+    // The picture module the command line loads, in the program's own library folder.
+    const QStringList modules =
+        contents.keys().filter(QRegularExpression("^\\./usr/lib/.*quillory/quillory-picture\\.so$"));
+    ASSERT_EQ(modules.size(), 1) << contents.keys().join(' ').toStdString();
+    EXPECT_EQ(contents.value(modules.constFirst()), QStringLiteral("-rw-r--r--"));
 
     // The packaged programs carry Debian's hardening.
     const QString readelf = FindTool(QStringLiteral("readelf"));

@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QImageReader>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -119,6 +120,16 @@ TEST_F(InstalledProgram, CommandLineTalksToTheInstalledVirtualPrinter) {
     EXPECT_EQ(QFile(automatic).size(), QFile(saved).size()) << automatic.toStdString();
     EXPECT_FALSE(QFileInfo::exists(tree.Prefix() + "/bin/EEPbak"));
     EXPECT_FALSE(QFileInfo::exists(tree.Share("quillory/EEPbak")));
+
+    // Pictures are read by the module installed in the program's library folder.
+    QImage picture(128, 32, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    const QString png = tree.Root() + "/white.png";
+    ASSERT_TRUE(picture.save(png));
+    const ProcessResult convert =
+        tree.Run("quillory-cli", {"logo", "convert", png, tree.Root() + "/white.logo"});
+    EXPECT_TRUE(convert.Succeeded()) << convert.Describe();
+    EXPECT_EQ(QFileInfo(tree.Root() + "/white.logo").size(), 535);
 
     EXPECT_TRUE(printer.Terminate());
     EXPECT_EQ(printer.Process().exitStatus(), QProcess::NormalExit);

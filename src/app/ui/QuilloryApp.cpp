@@ -7,6 +7,8 @@
 #include "app/ui/Messages.h"
 #include "app/ui/QuilloryDlg.h"
 #include "app/ui/SkinFiles.h"
+#include "tools/imaging/LogoImport.h"
+#include "tools/imaging/PictureDecode.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -81,6 +83,8 @@ int CQuilloryApp::Run(int argc, char** argv) {
         return 0;
 
     QApplication app(argc, argv);
+    // The program links Qt's image library anyway: its pictures need no module.
+    SetPictureDecoder(&quillory_picture_to_logo_bits);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
     // Ties the windows to the installed desktop entry (Wayland application id, task bar icon).

@@ -1,6 +1,7 @@
 #include "port/backends/Backends.h"
 
 #include <cups/cups.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <iterator>
@@ -14,6 +15,75 @@ namespace {
 constexpr char kFamilyPrefix[] = "KMT-";
 // How long connecting to the print service may take.
 constexpr int kConnectTimeoutMs = 5000;
+constexpr char kCupsLibrary[] = "libcups.so.2";
+
+// The print-queue library is loaded the first time a queue is used: everything else (the command
+// line's sends to a network printer above all) starts without it and the thirty-odd libraries it
+// brings along.
+#define QUILLORY_CUPS_FUNCTIONS(X)                                                                           \
+    X(cupsCancelJob2)                                                                                        \
+    X(cupsDoRequest)                                                                                         \
+    X(cupsEncryption)                                                                                        \
+    X(cupsFinishDocument)                                                                                    \
+    X(cupsLastError)                                                                                         \
+    X(cupsLastErrorString)                                                                                   \
+    X(cupsServer)                                                                                            \
+    X(cupsSetPasswordCB2)                                                                                    \
+    X(cupsStartDocument)                                                                                     \
+    X(cupsUser)                                                                                              \
+    X(cupsWriteRequestData)                                                                                  \
+    X(httpAssembleURIf)                                                                                      \
+    X(httpClose)                                                                                             \
+    X(httpConnect2)                                                                                          \
+    X(httpSetTimeout)                                                                                        \
+    X(httpStatus)                                                                                            \
+    X(ippAddString)                                                                                          \
+    X(ippAddStrings)                                                                                         \
+    X(ippDelete)                                                                                             \
+    X(ippErrorString)                                                                                        \
+    X(ippFindAttribute)                                                                                      \
+    X(ippFirstAttribute)                                                                                     \
+    X(ippGetInteger)                                                                                         \
+    X(ippGetName)                                                                                            \
+    X(ippGetString)                                                                                          \
+    X(ippGetValueTag)                                                                                        \
+    X(ippNewRequest)                                                                                         \
+    X(ippNextAttribute)                                                                                      \
+    X(ippPort)
+
+struct CupsLibrary {
+#define QUILLORY_CUPS_POINTER(name) decltype(&::name) name = nullptr;
+    QUILLORY_CUPS_FUNCTIONS(QUILLORY_CUPS_POINTER)
+#undef QUILLORY_CUPS_POINTER
+    QString error; // why it could not be loaded; empty once every function was found
+};
+
+CupsLibrary LoadCupsLibrary() {
+    CupsLibrary library;
+    void* handle = ::dlopen(kCupsLibrary, RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+        library.error = QString::fromLocal8Bit(::dlerror());
+        return library;
+    }
+    // The library stays loaded for the life of the process: its functions are kept.
+#define QUILLORY_CUPS_RESOLVE(name)                                                                          \
+    library.name = reinterpret_cast<decltype(&::name)>(::dlsym(handle, #name));                              \
+    if (!library.name && library.error.isEmpty())                                                            \
+        library.error = QStringLiteral("%1 has no function %2").arg(QLatin1String(kCupsLibrary), #name);
+    QUILLORY_CUPS_FUNCTIONS(QUILLORY_CUPS_RESOLVE)
+#undef QUILLORY_CUPS_RESOLVE
+    return library;
+}
+
+// The loaded library; throws (the backend library is unavailable) when it cannot be loaded.
+const CupsLibrary& Cups() {
+    static const CupsLibrary library = LoadCupsLibrary();
+    if (!library.error.isEmpty())
+        throw CommunicationException(
+            COMM_UNAVAILABLE,
+            QStringLiteral("the print-queue library cannot be loaded: %1").arg(library.error));
+    return library;
+}
 
 struct IppStatusRow {
     ipp_status_t status;
@@ -42,11 +112,11 @@ tagCOMMUNICATIONEXCEPTION CodeForIppStatus(ipp_status_t status) {
 }
 
 [[noreturn]] void ThrowLastCupsError(const QString& what) {
-    const ipp_status_t status = cupsLastError();
+    const ipp_status_t status = Cups().cupsLastError();
     throw CommunicationException(CodeForIppStatus(status),
                                  QStringLiteral("%1: %2 (%3)")
-                                     .arg(what, QString::fromUtf8(cupsLastErrorString()),
-                                          QString::fromLatin1(ippErrorString(status))));
+                                     .arg(what, QString::fromUtf8(Cups().cupsLastErrorString()),
+                                          QString::fromLatin1(Cups().ippErrorString(status))));
 }
 
 // Never ask for a password on a terminal: a queue that wants one is refused (code 8).
@@ -60,20 +130,20 @@ int GiveUp(http_t*, void*) {
 }
 
 struct HttpCloser {
-    void operator()(http_t* http) const { httpClose(http); }
+    void operator()(http_t* http) const { Cups().httpClose(http); }
 };
 using HttpConnection = std::unique_ptr<http_t, HttpCloser>;
 
 HttpConnection ConnectToPrintService() {
-    cupsSetPasswordCB2(NoPassword, nullptr);
-    const char* server = cupsServer();
-    http_t* http =
-        httpConnect2(server, ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectTimeoutMs, nullptr);
+    Cups().cupsSetPasswordCB2(NoPassword, nullptr);
+    const char* server = Cups().cupsServer();
+    http_t* http = Cups().httpConnect2(server, Cups().ippPort(), nullptr, AF_UNSPEC, Cups().cupsEncryption(),
+                                       1, kConnectTimeoutMs, nullptr);
     if (!http)
         throw CommunicationException(COMM_UNAVAILABLE,
                                      QStringLiteral("the print service at %1:%2 cannot be reached")
                                          .arg(QString::fromUtf8(server))
-                                         .arg(ippPort()));
+                                         .arg(Cups().ippPort()));
     return HttpConnection(http);
 }
 
@@ -82,19 +152,20 @@ HttpConnection ConnectToPrintService() {
 // browsing the network for it.
 int CreateJob(http_t* http, const QByteArray& queue) {
     char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", ippPort(),
-                     "/printers/%s", queue.constData());
-    ipp_t* request = ippNewRequest(IPP_OP_CREATE_JOB);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, "Quillory");
-    ipp_t* response = cupsDoRequest(http, request, (QByteArray("/printers/") + queue).constData());
+    Cups().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost",
+                            Cups().ippPort(), "/printers/%s", queue.constData());
+    ipp_t* request = Cups().ippNewRequest(IPP_OP_CREATE_JOB);
+    Cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    Cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                        Cups().cupsUser());
+    Cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "job-name", nullptr, "Quillory");
+    ipp_t* response = Cups().cupsDoRequest(http, request, (QByteArray("/printers/") + queue).constData());
     int jobId = 0;
-    if (response && cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE) {
-        if (ipp_attribute_t* id = ippFindAttribute(response, "job-id", IPP_TAG_INTEGER))
-            jobId = ippGetInteger(id, 0);
+    if (response && Cups().cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE) {
+        if (ipp_attribute_t* id = Cups().ippFindAttribute(response, "job-id", IPP_TAG_INTEGER))
+            jobId = Cups().ippGetInteger(id, 0);
     }
-    ippDelete(response);
+    Cups().ippDelete(response);
     return jobId;
 }
 
@@ -124,11 +195,12 @@ public:
             m_jobId = 0;
             ThrowLastCupsError(QStringLiteral("queue \"%1\"").arg(queue));
         }
-        if (cupsStartDocument(m_http.get(), m_queue.constData(), m_jobId, "Quillory", CUPS_FORMAT_RAW, 1) !=
-            HTTP_STATUS_CONTINUE) {
-            const CommunicationException failure(CodeForIppStatus(cupsLastError()),
-                                                 QStringLiteral("queue \"%1\": cannot start the job: %2")
-                                                     .arg(queue, QString::fromUtf8(cupsLastErrorString())));
+        if (Cups().cupsStartDocument(m_http.get(), m_queue.constData(), m_jobId, "Quillory", CUPS_FORMAT_RAW,
+                                     1) != HTTP_STATUS_CONTINUE) {
+            const CommunicationException failure(
+                CodeForIppStatus(Cups().cupsLastError()),
+                QStringLiteral("queue \"%1\": cannot start the job: %2")
+                    .arg(queue, QString::fromUtf8(Cups().cupsLastErrorString())));
             m_failed = true;
             Close();
             throw failure;
@@ -152,13 +224,14 @@ public:
             throw CommunicationException(COMM_BAD_PARAMETER, QStringLiteral("no data to write"));
         if (m_failed)
             throw CommunicationException(COMM_FAILED, QStringLiteral("the print job already failed"));
-        const http_status_t status =
-            cupsWriteRequestData(m_http.get(), reinterpret_cast<const char*>(data), std::size_t(length));
+        const http_status_t status = Cups().cupsWriteRequestData(
+            m_http.get(), reinterpret_cast<const char*>(data), std::size_t(length));
         if (status != HTTP_STATUS_CONTINUE) {
             m_failed = true;
             throw CommunicationException(
-                COMM_FAILED, QStringLiteral("queue \"%1\": sending the job failed: %2")
-                                 .arg(QString::fromUtf8(m_queue), QString::fromUtf8(httpStatus(status))));
+                COMM_FAILED,
+                QStringLiteral("queue \"%1\": sending the job failed: %2")
+                    .arg(QString::fromUtf8(m_queue), QString::fromUtf8(Cups().httpStatus(status))));
         }
         m_written += length;
         if (count)
@@ -192,13 +265,14 @@ public:
         const qint64 written = std::exchange(m_written, 0);
         if (!failed && written > 0) {
             // Finishing waits for the service's answer, which may take longer than a write.
-            httpSetTimeout(http.get(), 30.0, GiveUp, nullptr);
-            if (cupsFinishDocument(http.get(), m_queue.constData()) <= IPP_STATUS_OK_EVENTS_COMPLETE)
+            Cups().httpSetTimeout(http.get(), 30.0, GiveUp, nullptr);
+            if (Cups().cupsFinishDocument(http.get(), m_queue.constData()) <= IPP_STATUS_OK_EVENTS_COMPLETE)
                 return;
             const CommunicationException failure(
-                COMM_FAILED, QStringLiteral("queue \"%1\": finishing the job "
-                                            "failed: %2")
-                                 .arg(QString::fromUtf8(m_queue), QString::fromUtf8(cupsLastErrorString())));
+                COMM_FAILED,
+                QStringLiteral("queue \"%1\": finishing the job "
+                               "failed: %2")
+                    .arg(QString::fromUtf8(m_queue), QString::fromUtf8(Cups().cupsLastErrorString())));
             CancelJob(jobId);
             throw failure;
         }
@@ -212,7 +286,7 @@ private:
             return;
         try {
             const HttpConnection http = ConnectToPrintService();
-            cupsCancelJob2(http.get(), m_queue.constData(), jobId, 1);
+            Cups().cupsCancelJob2(http.get(), m_queue.constData(), jobId, 1);
         } catch (const CommunicationException&) {
             // The service is gone; it cannot print the job either.
         }
@@ -220,8 +294,8 @@ private:
 
     void ApplyWriteTimeout() {
         if (m_http)
-            httpSetTimeout(m_http.get(), std::max(m_writeTimeout, Timing().stallLimitMs) / 1000.0, GiveUp,
-                           nullptr);
+            Cups().httpSetTimeout(m_http.get(), std::max(m_writeTimeout, Timing().stallLimitMs) / 1000.0,
+                                  GiveUp, nullptr);
     }
 
     void RequireOpen() const {
@@ -241,16 +315,17 @@ private:
 
 QStringList ListDriverPrinters() {
     const HttpConnection http = ConnectToPrintService();
-    ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
+    ipp_t* request = Cups().ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
     static const char* const kAttributes[] = {"printer-name", "printer-make-and-model", "printer-type"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                  int(std::size(kAttributes)), nullptr, kAttributes);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    ipp_t* response = cupsDoRequest(http.get(), request, "/");
-    const ipp_status_t status = cupsLastError();
+    Cups().ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                         int(std::size(kAttributes)), nullptr, kAttributes);
+    Cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                        Cups().cupsUser());
+    ipp_t* response = Cups().cupsDoRequest(http.get(), request, "/");
+    const ipp_status_t status = Cups().cupsLastError();
     QStringList names;
     if (!response || status > IPP_STATUS_OK_EVENTS_COMPLETE) {
-        ippDelete(response);
+        Cups().ippDelete(response);
         if (status == IPP_STATUS_ERROR_NOT_FOUND)
             return names; // no queue at all
         ThrowLastCupsError(QStringLiteral("listing the print queues"));
@@ -267,23 +342,23 @@ QStringList ListDriverPrinters() {
         makeAndModel.clear();
         type = 0;
     };
-    for (ipp_attribute_t* attribute = ippFirstAttribute(response); attribute;
-         attribute = ippNextAttribute(response)) {
-        const char* attributeName = ippGetName(attribute);
+    for (ipp_attribute_t* attribute = Cups().ippFirstAttribute(response); attribute;
+         attribute = Cups().ippNextAttribute(response)) {
+        const char* attributeName = Cups().ippGetName(attribute);
         if (!attributeName) {
             take();
             continue;
         }
         const QByteArrayView key(attributeName);
         if (key == "printer-name")
-            name = QString::fromUtf8(ippGetString(attribute, 0, nullptr));
+            name = QString::fromUtf8(Cups().ippGetString(attribute, 0, nullptr));
         else if (key == "printer-make-and-model")
-            makeAndModel = QByteArray(ippGetString(attribute, 0, nullptr));
-        else if (key == "printer-type" && ippGetValueTag(attribute) == IPP_TAG_ENUM)
-            type = ippGetInteger(attribute, 0);
+            makeAndModel = QByteArray(Cups().ippGetString(attribute, 0, nullptr));
+        else if (key == "printer-type" && Cups().ippGetValueTag(attribute) == IPP_TAG_ENUM)
+            type = Cups().ippGetInteger(attribute, 0);
     }
     take();
-    ippDelete(response);
+    Cups().ippDelete(response);
     return names;
 }
 

@@ -1,31 +1,89 @@
 #include "tools/imaging/LogoImport.h"
 
-#include "tools/imaging/CxImage.h"
-
 #include "app/AppSettings.h"
+#include "tools/imaging/PictureDecode.h"
 
-#include <memory>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <atomic>
+#include <dlfcn.h>
 
 namespace quillory {
 namespace {
-constexpr int kBmpPixelOffset = 62;
+
+using PictureDecodeFunction = int (*)(const unsigned char*, unsigned long long, unsigned char*, int);
+
+std::atomic<PictureDecodeFunction> gRegisteredDecoder{nullptr};
+
+struct LoadedDecoder {
+    PictureDecodeFunction decode = nullptr;
+    QString problem; // why no decoder could be loaded
+};
+
+// The module beside the executable (the build tree) or in the installed library folder.
+LoadedDecoder LoadDecoderModule() {
+    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    const QString folder = executable.section(QLatin1Char('/'), 0, -2);
+    const QStringList candidates{folder + QStringLiteral("/" QUILLORY_PICTURE_MODULE),
+                                 QDir::cleanPath(folder + QStringLiteral("/" QUILLORY_MODULE_DIR_FROM_BINDIR
+                                                                         "/" QUILLORY_PICTURE_MODULE))};
+    LoadedDecoder loaded;
+    for (const QString& candidate : candidates) {
+        if (!QFileInfo::exists(candidate))
+            continue;
+        // Kept loaded for the life of the process.
+        void* handle = ::dlopen(QFile::encodeName(candidate).constData(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) {
+            loaded.problem = QString::fromLocal8Bit(::dlerror());
+            continue;
+        }
+        if (void* entry = ::dlsym(handle, QUILLORY_PICTURE_ENTRY)) {
+            loaded.decode = reinterpret_cast<PictureDecodeFunction>(entry);
+            loaded.problem.clear();
+            return loaded;
+        }
+        loaded.problem = QStringLiteral("%1 has no function " QUILLORY_PICTURE_ENTRY).arg(candidate);
+    }
+    if (loaded.problem.isEmpty())
+        loaded.problem =
+            QStringLiteral("%1 is not installed (looked in %2)")
+                .arg(QStringLiteral(QUILLORY_PICTURE_MODULE), candidates.join(QStringLiteral(" and ")));
+    return loaded;
+}
+
+const LoadedDecoder& ModuleDecoder() {
+    static const LoadedDecoder loaded = LoadDecoderModule();
+    return loaded;
+}
+
+PictureDecodeFunction Decoder() {
+    if (const PictureDecodeFunction registered = gRegisteredDecoder.load())
+        return registered;
+    return ModuleDecoder().decode;
+}
+
 } // namespace
 
+void SetPictureDecoder(PictureDecodeFunction decode) {
+    gRegisteredDecoder.store(decode);
+}
+
+QString PictureDecoderProblem() {
+    if (gRegisteredDecoder.load())
+        return {};
+    const QString& problem = ModuleDecoder().problem;
+    return problem.isEmpty() ? QString() : QStringLiteral("pictures cannot be read: ") + problem;
+}
+
 bool PictureToLogo(const QByteArray& pictureBytes, CLogoBitmap& bitmap) {
-    CxImage image(CxImage::CXIMAGE_FORMAT_UNKNOWN);
-    if (!image.Decode(reinterpret_cast<const std::uint8_t*>(pictureBytes.constData()),
-                      std::uint32_t(pictureBytes.size()), CxImage::CXIMAGE_FORMAT_BMP) ||
-        !image.Threshold(128) || !image.Resample(CLogoBitmap::kWidth, CLogoBitmap::kHeight, 1))
-        return false;
-    std::uint8_t* encoded = nullptr;
-    std::int32_t size = 0;
-    if (!image.Encode(encoded, size, CxImage::CXIMAGE_FORMAT_BMP))
-        return false;
-    const std::unique_ptr<std::uint8_t, void (*)(void*)> owner(encoded, &CxImage::FreeMemory);
-    if (size < kBmpPixelOffset + CLogoBitmap::kBytes)
-        return false;
+    const PictureDecodeFunction decode = Decoder();
     std::array<std::uint8_t, CLogoBitmap::kBytes> bytes{};
-    std::copy_n(encoded + kBmpPixelOffset, CLogoBitmap::kBytes, bytes.begin());
+    if (!decode ||
+        !decode(reinterpret_cast<const unsigned char*>(pictureBytes.constData()),
+                static_cast<unsigned long long>(pictureBytes.size()), bytes.data(), int(bytes.size())))
+        return false;
     CLogoBitmap converted;
     converted.SetBytes(bytes);
     converted.MirrorVertically(); // BMP rows run bottom-up
@@ -67,6 +125,8 @@ QString LogoContentProblem(const LogoFileImport& import, const QString& path) {
                      .arg(path)
                      .arg(LogoStream(CLogoBitmap()).size())
                      .arg(QString::fromLatin1(LogoStreamHeader()))
+           : !PictureDecoderProblem().isEmpty()
+               ? QStringLiteral("%1: %2").arg(path, PictureDecoderProblem())
                : QStringLiteral("%1: not a complete picture that can be read").arg(path);
 }
 
@@ -84,7 +144,8 @@ bool PictureFileToLogo(const QString& path, CLogoBitmap& bitmap, QString* error)
     if (error && result.file != InputFileProblem::None)
         *error = InputFileProblemText(result.file, path, InputFileKind::Picture, LANGUAGE_ENGLISH);
     else if (error && !result.converted)
-        *error = QStringLiteral("not a complete picture that can be read");
+        *error = PictureDecoderProblem().isEmpty() ? QStringLiteral("not a complete picture that can be read")
+                                                   : PictureDecoderProblem();
     return result.converted;
 }
 

@@ -8,6 +8,12 @@
 
 namespace quillory {
 
+// The picture decoder (see PictureDecode.h): registered by a program that links it, else loaded
+// from the module the first time a picture is converted.
+void SetPictureDecoder(int (*decode)(const unsigned char*, unsigned long long, unsigned char*, int));
+// Why pictures cannot be converted at all (the module is missing or broken); empty when they can.
+[[nodiscard]] QString PictureDecoderProblem();
+
 // Turns a picture file's bytes into the logo: decoded, two colours at grey level 128, nearest-dot
 // resampled to 128 x 32. Returns false (and leaves bitmap as it was) when the picture cannot be read.
 [[nodiscard]] bool PictureToLogo(const QByteArray& pictureBytes, CLogoBitmap& bitmap);
