@@ -161,11 +161,15 @@ const char* InputFileProblemKey(InputFileProblem problem) {
 }
 
 QString InputFileProblemText(InputFileProblem problem, const QString& path, InputFileKind kind,
-                             int languageIndex) {
+                             int languageIndex, const QString& reason) {
     const char* key = InputFileProblemKey(problem);
     if (!key)
         return {};
-    return FormatMessageText(key, languageIndex, {path, QString::number(InputFileLimit(kind))});
+    const QString text = FormatMessageText(key, languageIndex, {path, QString::number(InputFileLimit(kind))});
+    // "Could not be opened" has many causes; the system's says which (no such file, no right ...).
+    const bool systemFailure =
+        problem == InputFileProblem::Missing || problem == InputFileProblem::Unreadable;
+    return systemFailure && !reason.isEmpty() ? QStringLiteral("%1 (%2)").arg(text, reason) : text;
 }
 
 } // namespace quillory

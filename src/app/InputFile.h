@@ -57,7 +57,8 @@ struct InputFileData {
 [[nodiscard]] const char* InputFileProblemKey(InputFileProblem problem);
 
 // The message of a problem in a language, naming the file.
+// reason (the system's, from InputFileData) follows in brackets where opening or reading failed.
 [[nodiscard]] QString InputFileProblemText(InputFileProblem problem, const QString& path, InputFileKind kind,
-                                           int languageIndex);
+                                           int languageIndex, const QString& reason = {});
 
 } // namespace quillory

@@ -244,7 +244,7 @@ std::optional<Inventory> LoadInventory(CliContext& c, const QString& path, int& 
     const InputFileData data = ReadInputFile(path, InputFileKind::UserSettings);
     if (!data.Ok()) {
         status = c.Fail(kExitBadInput, InputFileProblemText(data.problem, path, InputFileKind::UserSettings,
-                                                            LANGUAGE_ENGLISH));
+                                                            LANGUAGE_ENGLISH, data.reason));
         return std::nullopt;
     }
     if (data.bytes.size() > kInventoryLimit) {

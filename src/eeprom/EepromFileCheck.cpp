@@ -9,6 +9,7 @@ EepromFileVerdict ReadEepromFile(const QString& path, int instructionIndex) {
     EepromFileVerdict verdict;
     InputFileData file = ReadInputFile(path, InputFileKind::EepromFile);
     verdict.file = file.problem;
+    verdict.reason = file.reason;
     if (!file.Ok())
         return verdict;
     verdict.lines = instructionIndex == 3 ? CountVklaEepromLines(file.bytes) : CountWnEepromLines(file.bytes);
@@ -19,7 +20,8 @@ EepromFileVerdict ReadEepromFile(const QString& path, int instructionIndex) {
 QString EepromFileVerdictText(const EepromFileVerdict& verdict, const QString& path, int instructionIndex,
                               int languageIndex) {
     if (verdict.file != InputFileProblem::None)
-        return InputFileProblemText(verdict.file, path, InputFileKind::EepromFile, languageIndex);
+        return InputFileProblemText(verdict.file, path, InputFileKind::EepromFile, languageIndex,
+                                    verdict.reason);
     if (verdict.lines.Complete())
         return {};
     const QString language = InstructionName(instructionIndex);

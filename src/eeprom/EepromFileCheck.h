@@ -11,6 +11,7 @@ namespace quillory {
 // every line of the language's layout, or why not.
 struct EepromFileVerdict {
     InputFileProblem file = InputFileProblem::None;
+    QString reason; // the system's, when the file could not be opened or read
     EepromLineCount lines;
     QByteArray bytes;
     [[nodiscard]] bool Ok() const { return file == InputFileProblem::None && lines.Complete(); }

@@ -111,7 +111,7 @@ LoadedConfiguration LoadSnapshot(const QString& folder) {
             name == QLatin1String(kSnapshotEeprom) ? InputFileKind::EepromFile : InputFileKind::SettingsFile;
         const InputFileData data = ReadInputFile(path, kind);
         if (!data.Ok())
-            return Refuse(InputFileProblemText(data.problem, path, kind, 2));
+            return Refuse(InputFileProblemText(data.problem, path, kind, 2, data.reason));
         if (Sha256Of(data.bytes) != it.value().toString())
             return Refuse(
                 QStringLiteral("%1 does not match the checksum in %2: the snapshot was changed or damaged")

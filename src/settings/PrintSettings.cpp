@@ -262,6 +262,7 @@ SettingsFileVerdict Inspect(const QString& path, CProfileFile& file) {
     SettingsFileVerdict verdict;
     const InputFileData data = ReadInputFile(path, InputFileKind::SettingsFile);
     verdict.file = data.problem;
+    verdict.reason = data.reason;
     if (!data.Ok())
         return verdict;
     if (!IsText(data.bytes) || !file.LoadBytes(data.bytes)) {
@@ -386,7 +387,8 @@ SettingsFileVerdict CheckSettingsFile(const QString& path, int instructionIndex)
 QString SettingsFileVerdictText(const SettingsFileVerdict& verdict, const QString& path, int instructionIndex,
                                 int languageIndex) {
     if (verdict.file != InputFileProblem::None)
-        return InputFileProblemText(verdict.file, path, InputFileKind::SettingsFile, languageIndex);
+        return InputFileProblemText(verdict.file, path, InputFileKind::SettingsFile, languageIndex,
+                                    verdict.reason);
     const QStringList args{path, InstructionName(instructionIndex)};
     switch (verdict.content) {
     case SettingsFileContent::Valid:

@@ -145,6 +145,7 @@ enum class SettingsFileContent {
 };
 struct SettingsFileVerdict {
     InputFileProblem file = InputFileProblem::None;
+    QString reason; // the system's, when the file could not be opened or read
     SettingsFileContent content = SettingsFileContent::Valid;
     QStringList keys; // the language's keys the file holds
     [[nodiscard]] bool Ok() const {

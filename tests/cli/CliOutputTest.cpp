@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace quillory;
 using namespace quillory::test;
 
@@ -395,4 +397,30 @@ TEST(CliErrors, FailuresNameWhatFailedAndWhy) {
     run = RunInProcess({"logo", "convert", png.toStdString().c_str(), logo.c_str()});
     EXPECT_EQ(run.status, 15) << run.err;
     EXPECT_NE(run.err.find(logo + ": "), std::string::npos) << run.err;
+
+    // A file that cannot be read says why: missing, or not allowed.
+    printer.ClearLog();
+    const std::string missing = env.Path("missing.VKLZSET").toStdString();
+    run = RunInProcess({"--port", port.c_str(), "--lang", "VKLZ", "settings", "apply", missing.c_str()});
+    EXPECT_EQ(run.status, 65);
+    EXPECT_NE(run.err.find(missing + " could not be opened. (No such file or directory)"), std::string::npos)
+        << run.err;
+    for (const char* command : {"eeprom", "logo"}) {
+        run =
+            command == std::string("eeprom")
+                ? RunInProcess({"--port", port.c_str(), "--lang", "VKLZ", "eeprom", "write", missing.c_str()})
+                : RunInProcess({"logo", "convert", missing.c_str(), logo.c_str()});
+        EXPECT_EQ(run.status, 65) << command;
+        EXPECT_NE(run.err.find("(No such file or directory)"), std::string::npos)
+            << command << ": " << run.err;
+    }
+    if (geteuid() != 0) {
+        const QString locked = env.Path("locked.eep");
+        WriteFileBytes(locked, "x");
+        QFile::setPermissions(locked, QFileDevice::WriteOwner);
+        run = RunInProcess(
+            {"--port", port.c_str(), "--lang", "VKLZ", "eeprom", "write", locked.toStdString().c_str()});
+        EXPECT_NE(run.err.find("(Permission denied)"), std::string::npos) << run.err;
+    }
+    EXPECT_TRUE(printer.ReceivedBytes().isEmpty()) << "nothing was sent for a file that was not read";
 }

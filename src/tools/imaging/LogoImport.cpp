@@ -95,6 +95,7 @@ PictureImport ImportPictureFile(const QString& path, CLogoBitmap& bitmap) {
     PictureImport result;
     const InputFileData file = ReadInputFile(path, InputFileKind::Picture);
     result.file = file.problem;
+    result.reason = file.reason;
     result.converted = file.Ok() && PictureToLogo(file.bytes, bitmap);
     return result;
 }
@@ -133,7 +134,7 @@ QString LogoContentProblem(const LogoFileImport& import, const QString& path) {
 bool LogoOrPictureToLogo(const QString& path, CLogoBitmap& bitmap, QString& why, int language) {
     const LogoFileImport result = ImportLogoOrPicture(path, bitmap);
     if (result.file != InputFileProblem::None)
-        why = InputFileProblemText(result.file, path, result.kind, language);
+        why = InputFileProblemText(result.file, path, result.kind, language, result.reason);
     else if (!result.converted)
         why = LogoContentProblem(result, path);
     return result.converted;
@@ -142,7 +143,8 @@ bool LogoOrPictureToLogo(const QString& path, CLogoBitmap& bitmap, QString& why,
 bool PictureFileToLogo(const QString& path, CLogoBitmap& bitmap, QString* error) {
     const PictureImport result = ImportPictureFile(path, bitmap);
     if (error && result.file != InputFileProblem::None)
-        *error = InputFileProblemText(result.file, path, InputFileKind::Picture, LANGUAGE_ENGLISH);
+        *error =
+            InputFileProblemText(result.file, path, InputFileKind::Picture, LANGUAGE_ENGLISH, result.reason);
     else if (error && !result.converted)
         *error = PictureDecoderProblem().isEmpty() ? QStringLiteral("not a complete picture that can be read")
                                                    : PictureDecoderProblem();

@@ -21,6 +21,7 @@ void SetPictureDecoder(int (*decode)(const unsigned char*, unsigned long long, u
 // refused, converted whether it became the logo.
 struct PictureImport {
     InputFileProblem file = InputFileProblem::None;
+    QString reason; // the system's reason when the file could not be opened or read
     bool converted = false;
 };
 [[nodiscard]] PictureImport ImportPictureFile(const QString& path, CLogoBitmap& bitmap);
