@@ -219,6 +219,17 @@ ConfigurationComparison CompareConfigurations(const Configuration& left, const C
     return result;
 }
 
+std::optional<Configuration> ReadAsConfiguration(int instructionIndex, std::optional<SettingsRecord> settings,
+                                                 std::optional<EepromValues> eeprom) {
+    if (!settings && !eeprom)
+        return std::nullopt;
+    Configuration read;
+    read.instructionIndex = instructionIndex;
+    read.settings = std::move(settings);
+    read.eeprom = std::move(eeprom);
+    return read;
+}
+
 EepromValues EepromValuesOfObject(const CInstructionProtocol& object) {
     const std::vector<std::uint16_t> image = object.GetEepromImage();
     if (const auto* vkla = dynamic_cast<const CVKLAInstruction*>(&object))

@@ -59,6 +59,12 @@ struct ConfigurationComparison {
 [[nodiscard]] ConfigurationComparison CompareConfigurations(const Configuration& left,
                                                             const Configuration& right, int languageIndex);
 
+// What a screen last read (its settings or its EEPROM values) as a configuration of that
+// language; none when neither was read.
+[[nodiscard]] std::optional<Configuration> ReadAsConfiguration(int instructionIndex,
+                                                               std::optional<SettingsRecord> settings,
+                                                               std::optional<EepromValues> eeprom);
+
 // The EEPROM values an instruction object holds (after a read or a loaded file).
 [[nodiscard]] EepromValues EepromValuesOfObject(const CInstructionProtocol& object);
 

@@ -10,6 +10,7 @@
 
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -57,13 +58,23 @@ inline QString NetPortAddress(std::uint16_t port) {
     return QStringLiteral("net:127.0.0.1:%1").arg(port);
 }
 
-// A command-line test against a virtual printer of the parameter's language on loopback TCP.
-class VirtualPrinterCli : public ::testing::TestWithParam<int> {
+// A command-line test against a virtual printer of the parameter's language on loopback TCP; the
+// parameter is the language's index or holds it (its member index).
+template <typename Param>
+int LanguageOfParam(const Param& param) {
+    if constexpr (std::is_same_v<Param, int>)
+        return param;
+    else
+        return param.index;
+}
+
+template <typename Param = int>
+class VirtualPrinterCliOf : public ::testing::TestWithParam<Param> {
 protected:
     TempEnvironment env;
-    sim::VirtualPrinter printer{GetParam()};
+    sim::VirtualPrinter printer{LanguageOfParam(this->GetParam())};
     std::string port;
-    std::string lang = InstructionName(GetParam()).toStdString();
+    std::string lang = InstructionName(LanguageOfParam(this->GetParam())).toStdString();
 
     void SetUp() override {
         ASSERT_TRUE(printer.StartTcp(0));
@@ -74,5 +85,6 @@ protected:
         return RunInProcess(args);
     }
 };
+using VirtualPrinterCli = VirtualPrinterCliOf<>;
 
 } // namespace quillory::test

@@ -28,21 +28,8 @@ struct LanguageCase {
     std::vector<std::pair<const char*, int>> readBack;
 };
 
-class InstructionCli : public ::testing::TestWithParam<LanguageCase> {
+class InstructionCli : public VirtualPrinterCliOf<LanguageCase> {
 protected:
-    TempEnvironment env;
-    sim::VirtualPrinter printer{GetParam().index};
-    std::string port;
-    std::string lang = InstructionName(GetParam().index).toStdString();
-
-    void SetUp() override {
-        ASSERT_TRUE(printer.StartTcp(0));
-        port = NetPortAddress(printer.TcpPort()).toStdString();
-    }
-    CliRun Run(std::vector<const char*> args) {
-        args.insert(args.begin(), {"--port", port.c_str(), "--lang", lang.c_str()});
-        return RunInProcess(args);
-    }
     // The printer works through what it received on its own thread, after the command returned.
     bool WaitForDarkness(const std::function<bool(unsigned)>& done) {
         QDeadlineTimer deadline(5000);

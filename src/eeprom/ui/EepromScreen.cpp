@@ -236,14 +236,9 @@ void CEepromScreen::OnRead() {
 void CEepromScreen::OnCompare() {
     if (IsBusy())
         return;
-    std::optional<Configuration> read;
-    if (m_lastRead) {
-        read.emplace();
-        read->instructionIndex = m_blueprint.instruction;
-        read->eeprom = *m_lastRead;
-    }
     const QString pattern = QString::fromLatin1(m_blueprint.filePattern);
-    CompareReadWithFile(this, m_compare, read,
+    CompareReadWithFile(this, m_compare,
+                        ReadAsConfiguration(m_blueprint.instruction, std::nullopt, m_lastRead),
                         FileFilter(QStringLiteral("EEPROM (%1)").arg(pattern), pattern), ReadLanguage());
 }
 

@@ -476,13 +476,9 @@ void CPrinterSetScreen::OnRestore() {
 void CPrinterSetScreen::OnCompare() {
     if (IsBusy())
         return;
-    std::optional<Configuration> read;
-    if (m_lastRead) {
-        read.emplace();
-        read->instructionIndex = m_blueprint.instruction;
-        read->settings = *m_lastRead;
-    }
-    CompareReadWithFile(this, m_compare, read, FileFilterText(), ReadLanguage());
+    CompareReadWithFile(this, m_compare,
+                        ReadAsConfiguration(m_blueprint.instruction, m_lastRead, std::nullopt),
+                        FileFilterText(), ReadLanguage());
 }
 
 QString CPrinterSetScreen::FileSuffix() const {
