@@ -17,13 +17,16 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <chrono>
 #include <arpa/inet.h>
 #include <cstdio>
 #include <functional>
 #include <netinet/in.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -80,10 +83,10 @@ bool ShellRedirect(const QString& path, std::uint16_t port) {
     return bash.waitForFinished(120000) && bash.exitStatus() == QProcess::NormalExit && bash.exitCode() == 0;
 }
 
-// A program run to its end: wall time and the peak resident memory of that process alone.
+// A program run to its end: when it ended and the peak resident memory of that process alone.
 struct ProcessRun {
     bool ok = false;
-    double ms = 0;
+    std::chrono::steady_clock::time_point end;
     long peakKiB = 0;
 };
 
@@ -93,27 +96,41 @@ ProcessRun RunProcess(const std::vector<std::string>& argv) {
         args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     ProcessRun run;
-    QElapsedTimer timer;
-    timer.start();
     pid_t pid = 0;
     if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0)
         return run;
     // The child's rusage would count this process's memory too (it starts as a copy of it), so
-    // its own high-water mark is read while it runs; it only grows.
+    // its own high-water mark is read while it runs; it only grows. Its end is seen through a
+    // process descriptor at once, not at the next look.
+    const int pidfd = int(::syscall(SYS_pidfd_open, pid, 0));
     int status = 0;
     for (;;) {
         const long peak = PeakResidentKiB(QString::number(pid));
         run.peakKiB = std::max(run.peakKiB, peak);
+        if (pidfd >= 0) {
+            pollfd ended{pidfd, POLLIN, 0};
+            ::poll(&ended, 1, 2);
+        } else {
+            usleep(2000);
+        }
         const pid_t done = waitpid(pid, &status, WNOHANG);
         if (done == pid)
             break;
-        if (done < 0)
+        if (done < 0) {
+            if (pidfd >= 0)
+                ::close(pidfd);
             return run;
-        usleep(2000);
+        }
     }
-    run.ms = double(timer.nsecsElapsed()) / 1e6;
+    run.end = std::chrono::steady_clock::now();
+    if (pidfd >= 0)
+        ::close(pidfd);
     run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return run;
+}
+
+double MsBetween(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
 // quillory-cli send against cat, both to the same virtual printer (which keeps no copy of what it
@@ -152,37 +169,53 @@ int CompareCommandLine(const std::vector<int>& sizes, int repetitions, const QTe
         }
         const qint64 size = QFileInfo(path).size();
         qint64 delivered = 0;
-        // Timed until the printer holds the whole file: cat ends as soon as the kernel has taken
-        // the last bytes, while send ends only once the printer has read them, so the exit times
-        // alone would compare buffering with delivery.
-        const auto measure = [&](const std::vector<std::string>& argv, std::vector<double>& ms, long& peak) {
-            QElapsedTimer timer;
-            timer.start();
+        // Throughput is timed from the start until the printer holds the last byte. cat ends as
+        // soon as the kernel has taken the last bytes, while send ends only once the printer has
+        // read them and it has seen that the printer kept them; the end of each program is
+        // reported apart.
+        struct Times {
+            std::vector<double> delivered, ended;
+            long peak = 0;
+        };
+        const auto measure = [&](const std::vector<std::string>& argv, Times& times) {
+            const auto start = std::chrono::steady_clock::now();
             const ProcessRun run = RunProcess(argv);
             delivered += size;
             if (!run.ok || !sink.WaitForBytes(delivered, 120000)) {
                 std::fprintf(stderr, "quillory-bench: %s failed\n", argv[0].c_str());
                 std::exit(1);
             }
-            ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-            peak = std::max(peak, run.peakKiB);
+            times.delivered.push_back(MsBetween(start, sink.LastReceivedAt()));
+            times.ended.push_back(MsBetween(start, std::max(run.end, sink.LastReceivedAt())));
+            times.peak = std::max(times.peak, run.peakKiB);
         };
-        std::vector<double> cliMs, catMs;
-        long cliPeak = 0, catPeak = 0;
+        Times cliTimes, catTimes;
         const std::vector<std::string> send{cli, "--port", address, "send", path.toStdString()};
         const std::vector<std::string> cat{"/bin/bash", "-c",
                                            "cat \"$1\" > /dev/tcp/127.0.0.1/" + std::to_string(port), "bash",
                                            path.toStdString()};
         for (int i = 0; i < repetitions; ++i) {
-            measure(send, cliMs, cliPeak);
-            measure(cat, catMs, catPeak);
+            measure(send, cliTimes);
+            measure(cat, catTimes);
         }
         const double mib = double(size) / (1024.0 * 1024.0);
-        std::printf("  %4d MiB  quillory-cli send %8.1f ms %7.0f MiB/s peak %6.1f MiB\n", mebibytes,
-                    Median(cliMs), mib / (Median(cliMs) / 1000.0), cliPeak / 1024.0);
-        std::printf("  %4d MiB  cat > /dev/tcp    %8.1f ms %7.0f MiB/s peak %6.1f MiB\n", mebibytes,
-                    Median(catMs), mib / (Median(catMs) / 1000.0), catPeak / 1024.0);
-        std::printf("  %4d MiB  throughput of send / cat: %.2f\n", mebibytes, Median(catMs) / Median(cliMs));
+        const auto line = [&](const char* name, const Times& times) {
+            const double ms = Median(times.delivered);
+            std::printf("  %4d MiB  %-17s %8.1f ms %7.0f MiB/s peak %6.1f MiB, ended after %6.1f ms\n", mebibytes,
+                        name, ms, mib / (ms / 1000.0), double(times.peak) / 1024.0, Median(times.ended));
+        };
+        line("quillory-cli send", cliTimes);
+        line("cat > /dev/tcp", catTimes);
+        // Each run of send is compared with the run of cat right after it, so that a machine
+        // that slows down for a while weighs on both sides of a ratio alike.
+        const auto pairedRatio = [](const std::vector<double>& cliMs, const std::vector<double>& catMs) {
+            std::vector<double> ratios;
+            for (std::size_t i = 0; i < cliMs.size(); ++i)
+                ratios.push_back(catMs[i] / cliMs[i]);
+            return Median(ratios);
+        };
+        std::printf("  %4d MiB  throughput of send / cat: %.2f (to the ends of the programs: %.2f)\n", mebibytes,
+                    pairedRatio(cliTimes.delivered, catTimes.delivered), pairedRatio(cliTimes.ended, catTimes.ended));
         QFile::remove(path);
     }
     return 0;

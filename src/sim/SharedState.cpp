@@ -32,6 +32,8 @@ Replies SharedState::Receive(CommandStream& stream, QByteArrayView bytes) {
     if (keepLog)
         log.append(bytes.data(), bytes.size());
     logged += bytes.size();
+    if (!bytes.isEmpty())
+        lastReceived = std::chrono::steady_clock::now();
     if (logFile.isOpen() && (logFile.write(bytes.data(), bytes.size()) != bytes.size() || !logFile.flush()))
         qCWarning(lcSim) << "cannot append to the log file" << logFile.fileName() << logFile.errorString();
     Replies replies;

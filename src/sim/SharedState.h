@@ -9,6 +9,7 @@
 #include <QWaitCondition>
 
 #include <atomic>
+#include <chrono>
 
 namespace quillory::sim {
 
@@ -33,6 +34,7 @@ struct SharedState {
     QByteArray log;
     bool keepLog = true;
     qint64 logged = 0; // bytes received since the last ClearLog, kept or not
+    std::chrono::steady_clock::time_point lastReceived{}; // when the latest of them arrived
     QFile logFile;
     Faults faults;
     std::atomic<std::uint64_t> faultsRevision{0};

@@ -86,6 +86,7 @@ void VirtualPrinter::ClearLog() {
     QMutexLocker lock(&m_impl->state.mutex);
     m_impl->state.log.clear();
     m_impl->state.logged = 0;
+    m_impl->state.lastReceived = {};
     m_impl->state.model.ClearActions();
 }
 
@@ -98,6 +99,11 @@ bool VirtualPrinter::WaitForBytes(qsizetype count, int timeoutMs) const {
             return state.logged >= count;
     }
     return true;
+}
+
+std::chrono::steady_clock::time_point VirtualPrinter::LastReceivedAt() const {
+    QMutexLocker lock(&m_impl->state.mutex);
+    return m_impl->state.lastReceived;
 }
 
 void VirtualPrinter::SetLogInMemory(bool keep) {

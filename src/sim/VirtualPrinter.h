@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -98,6 +99,9 @@ public:
     // Waits until at least count bytes have been received (kept in memory or not) since the start
     // or the last ClearLog; false on time-out.
     bool WaitForBytes(qsizetype count, int timeoutMs) const;
+    // When the latest received byte arrived (the clock's epoch before the first): a sender's time
+    // to deliver, free of how late a waiting thread wakes up.
+    [[nodiscard]] std::chrono::steady_clock::time_point LastReceivedAt() const;
     // Also appends every received byte to this file (empty: no file).
     void SetLogFile(const QString& path);
     // The service actions the printer carried out ("self-test", "feed", "calibrate",

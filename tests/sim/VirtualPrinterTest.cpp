@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -74,10 +75,12 @@ TEST(VirtualPrinterTcp, SequentialConnectionsShareOneLogAndOneEeprom) {
     const std::uint16_t port = printer.TcpPort();
     ASSERT_NE(port, 0);
     QByteArray sent;
+    std::chrono::steady_clock::time_point lastSend;
     for (int round = 0; round < 3; ++round) {
         Client client(port);
         ASSERT_TRUE(client.Connected());
         const QByteArray write = "~WN00@eep,w,12," + QByteArray::number(round + 3, 16) + ",0,7\r,\n";
+        lastSend = std::chrono::steady_clock::now();
         client.Send(write + "~WN00@eep,r,12,0,7~\r\n");
         sent += write + "~WN00@eep,r,12,0,7~\r\n";
         EXPECT_EQ(client.Receive(6), "000" + QByteArray::number(round + 3, 16) + "\r\n");
@@ -86,8 +89,12 @@ TEST(VirtualPrinterTcp, SequentialConnectionsShareOneLogAndOneEeprom) {
     EXPECT_EQ(printer.ReceivedBytes(), sent);
     EXPECT_EQ(printer.ConnectionCount(), 3);
     EXPECT_EQ(printer.EepromWord(0x12), 5);
+    // The arrival of the last byte times a sender's delivery (the send benchmark).
+    EXPECT_GE(printer.LastReceivedAt(), lastSend);
+    EXPECT_LE(printer.LastReceivedAt(), std::chrono::steady_clock::now());
     printer.ClearLog();
     EXPECT_TRUE(printer.ReceivedBytes().isEmpty());
+    EXPECT_EQ(printer.LastReceivedAt(), std::chrono::steady_clock::time_point{});
     EXPECT_FALSE(printer.WaitForBytes(1, 50));
 }
 
