@@ -17,8 +17,8 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
-#include <chrono>
 #include <arpa/inet.h>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <netinet/in.h>
@@ -201,8 +201,9 @@ int CompareCommandLine(const std::vector<int>& sizes, int repetitions, const QTe
         const double mib = double(size) / (1024.0 * 1024.0);
         const auto line = [&](const char* name, const Times& times) {
             const double ms = Median(times.delivered);
-            std::printf("  %4d MiB  %-17s %8.1f ms %7.0f MiB/s peak %6.1f MiB, ended after %6.1f ms\n", mebibytes,
-                        name, ms, mib / (ms / 1000.0), double(times.peak) / 1024.0, Median(times.ended));
+            std::printf("  %4d MiB  %-17s %8.1f ms %7.0f MiB/s peak %6.1f MiB, ended after %6.1f ms\n",
+                        mebibytes, name, ms, mib / (ms / 1000.0), double(times.peak) / 1024.0,
+                        Median(times.ended));
         };
         line("quillory-cli send", cliTimes);
         line("cat > /dev/tcp", catTimes);
@@ -214,8 +215,9 @@ int CompareCommandLine(const std::vector<int>& sizes, int repetitions, const QTe
                 ratios.push_back(catMs[i] / cliMs[i]);
             return Median(ratios);
         };
-        std::printf("  %4d MiB  throughput of send / cat: %.2f (to the ends of the programs: %.2f)\n", mebibytes,
-                    pairedRatio(cliTimes.delivered, catTimes.delivered), pairedRatio(cliTimes.ended, catTimes.ended));
+        std::printf("  %4d MiB  throughput of send / cat: %.2f (to the ends of the programs: %.2f)\n",
+                    mebibytes, pairedRatio(cliTimes.delivered, catTimes.delivered),
+                    pairedRatio(cliTimes.ended, catTimes.ended));
         QFile::remove(path);
     }
     return 0;

@@ -7,7 +7,7 @@
 #include "eeprom/EepromFile.h"
 #include "instruction/Commands.h"
 #include "instruction/InstructionProtocol.h"
-#include "port/backends/NetSearch.h"
+#include "port/backends/SearchPackets.h"
 #include "settings/PrintSettings.h"
 #include "tools/DebugCodecs.h"
 #include "tools/imaging/CxImage.h"

@@ -6,8 +6,9 @@
 #include <CLI/CLI.hpp>
 
 #include <QFile>
-#include <QHostAddress>
 
+#include <arpa/inet.h>
+#include <cstring>
 #include <optional>
 #include <ostream>
 #include <unistd.h>
@@ -52,14 +53,13 @@ QString Q(const std::string& text) {
 }
 
 std::array<std::uint8_t, 4> ParseAddress(const std::string& text, const char* option) {
-    QHostAddress address;
-    bool ok = false;
-    const quint32 value = address.setAddress(Q(text)) ? address.toIPv4Address(&ok) : 0;
-    // Only the dotted form with four fields: "10" or "10.1" are not what anyone means here.
-    if (!ok || Q(text).count(QLatin1Char('.')) != 3)
+    // Only the dotted form with four decimal fields: "10" or "10.1" are not what anyone means here.
+    in_addr address{};
+    if (::inet_pton(AF_INET, text.c_str(), &address) != 1)
         throw UsageError{QStringLiteral("%1: not an IPv4 address: %2").arg(QLatin1String(option), Q(text))};
-    return {std::uint8_t(value >> 24), std::uint8_t(value >> 16), std::uint8_t(value >> 8),
-            std::uint8_t(value)};
+    std::array<std::uint8_t, 4> bytes{};
+    std::memcpy(bytes.data(), &address.s_addr, bytes.size()); // network order: first field first
+    return bytes;
 }
 
 bool OnOff(const std::string& text, const char* option) {

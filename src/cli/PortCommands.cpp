@@ -4,7 +4,7 @@
 
 #include "app/PrinterText.h"
 #include "port/Communication.h"
-#include "port/backends/NetSearch.h"
+#include "port/backends/NetworkSearch.h"
 
 #include <CLI/CLI.hpp>
 

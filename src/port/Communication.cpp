@@ -2,6 +2,7 @@
 
 #include "port/ConnectionWatch.h"
 #include "port/backends/Backends.h"
+#include "port/backends/NetworkSearch.h"
 
 #include <QMutex>
 

@@ -156,7 +156,7 @@ TEST(CliVersion, EveryProgramPrintsTheOneVersionAndExitsZero) {
 // The command line starts without the picture and print-queue libraries (and all they bring):
 // they are loaded when a picture is converted or a queue is used, and a missing picture module
 // is said as such, not blamed on the picture.
-TEST(CliStart, PictureAndPrintQueueLibrariesAreLoadedOnlyWhenUsed) {
+TEST(CliStart, PictureSearchAndPrintQueueLibrariesAreLoadedOnlyWhenUsed) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("LD_TRACE_LOADED_OBJECTS", "1"); // the loader lists what it loads, then stops
     QProcess listing;
@@ -166,6 +166,7 @@ TEST(CliStart, PictureAndPrintQueueLibrariesAreLoadedOnlyWhenUsed) {
     const QString loaded = QString::fromUtf8(listing.readAllStandardOutput());
     EXPECT_TRUE(loaded.contains("libQt6Core")) << loaded.toStdString();
     EXPECT_FALSE(loaded.contains("libQt6Gui")) << loaded.toStdString();
+    EXPECT_FALSE(loaded.contains("libQt6Network")) << loaded.toStdString();
     EXPECT_FALSE(loaded.contains("libcups")) << loaded.toStdString();
 
     TempEnvironment env;
@@ -193,4 +194,13 @@ TEST(CliStart, PictureAndPrintQueueLibrariesAreLoadedOnlyWhenUsed) {
     EXPECT_TRUE(error.contains("pictures cannot be read: quillory-picture.so is not installed"))
         << error.toStdString();
     EXPECT_FALSE(QFileInfo::exists(env.Path("lonely.logo")));
+
+    user.insert("QUILLORY_SEARCH_TARGETS", "127.0.0.1:1"); // were the module there, only loopback
+    process.setProcessEnvironment(user);
+    process.start(lonely + "/bin/quillory-cli", {"search"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitCode(), 14);
+    const QString searchError = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_TRUE(searchError.contains("network search: quillory-search.so is not installed"))
+        << searchError.toStdString();
 }

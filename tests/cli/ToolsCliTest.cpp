@@ -96,6 +96,9 @@ TEST_F(ToolsCliTest, NetworkApplySendsTheFramesOfItsOptions) {
 TEST_F(ToolsCliTest, NetworkApplyRefusesWhatCannotBeSent) {
     const std::vector<std::vector<std::string>> wrong = {
         {"--ip", "192.168.1"},
+        {"--ip", "192.168.1.256"},
+        {"--gateway", "192.168.1.1.1"},
+        {"--mask", "255.255.0.0x"},
         {"--tcp-port", "65536"},
         {"--ssid", std::string(100, 's')},
         {"--interface", "wired", "--ssid", "x"},

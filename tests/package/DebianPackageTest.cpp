@@ -130,11 +130,13 @@ TEST(DebianPackage, CarriesTheProgramWithItsDependenciesAndDeviceRule) {
           "./usr/share/doc/quillory/copyright", "./usr/share/doc/quillory/changelog.gz",
           "./usr/share/bash-completion/completions/quillory-cli"})
         EXPECT_EQ(contents.value(QLatin1String(file)), QStringLiteral("-rw-r--r--")) << file;
-    // The picture module the command line loads, in the program's own library folder.
-    const QStringList modules =
-        contents.keys().filter(QRegularExpression("^\\./usr/lib/.*quillory/quillory-picture\\.so$"));
-    ASSERT_EQ(modules.size(), 1) << contents.keys().join(' ').toStdString();
-    EXPECT_EQ(contents.value(modules.constFirst()), QStringLiteral("-rw-r--r--"));
+    // The modules the command line loads, in the program's own library folder.
+    for (const char* module : {"quillory-picture", "quillory-search"}) {
+        const QStringList modules = contents.keys().filter(QRegularExpression(
+            QStringLiteral("^\\./usr/lib/.*quillory/%1\\.so$").arg(QLatin1String(module))));
+        ASSERT_EQ(modules.size(), 1) << module << ": " << contents.keys().join(' ').toStdString();
+        EXPECT_EQ(contents.value(modules.constFirst()), QStringLiteral("-rw-r--r--")) << module;
+    }
 
     // The packaged programs carry Debian's hardening.
     const QString readelf = FindTool(QStringLiteral("readelf"));

@@ -130,6 +130,10 @@ TEST_F(InstalledProgram, CommandLineTalksToTheInstalledVirtualPrinter) {
         tree.Run("quillory-cli", {"logo", "convert", png, tree.Root() + "/white.logo"});
     EXPECT_TRUE(convert.Succeeded()) << convert.Describe();
     EXPECT_EQ(QFileInfo(tree.Root() + "/white.logo").size(), 535);
+    // So is the network search (its probes go to 127.0.0.1:1, where nothing answers).
+    const ProcessResult search = tree.Run("quillory-cli", {"search", "--json"});
+    EXPECT_TRUE(search.Succeeded()) << search.Describe();
+    EXPECT_EQ(search.out.trimmed(), "[]") << search.out.toStdString();
 
     EXPECT_TRUE(printer.Terminate());
     EXPECT_EQ(printer.Process().exitStatus(), QProcess::NormalExit);

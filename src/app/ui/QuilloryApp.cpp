@@ -7,6 +7,7 @@
 #include "app/ui/Messages.h"
 #include "app/ui/QuilloryDlg.h"
 #include "app/ui/SkinFiles.h"
+#include "port/backends/NetworkSearch.h"
 #include "tools/imaging/LogoImport.h"
 #include "tools/imaging/PictureDecode.h"
 
@@ -83,8 +84,10 @@ int CQuilloryApp::Run(int argc, char** argv) {
         return 0;
 
     QApplication app(argc, argv);
-    // The program links Qt's image library anyway: its pictures need no module.
+    // The program links Qt's image and network libraries anyway: its pictures and its network
+    // search need no module.
     SetPictureDecoder(&quillory_picture_to_logo_bits);
+    SetNetworkSearch(&quillory_find_network_printers);
     QApplication::setApplicationName(QStringLiteral("Quillory"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLORY_VERSION));
     // Ties the windows to the installed desktop entry (Wayland application id, task bar icon).

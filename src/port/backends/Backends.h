@@ -1,6 +1,7 @@
 #pragma once
 
 #include "port/Communication.h"
+#include "port/backends/NetworkSearch.h" // kSearchTargetsVariable
 
 #include <QByteArray>
 #include <QList>
@@ -28,16 +29,14 @@ namespace quillory {
 // Enumerations behind EnumUsbClass, CountUsbApi and SearchNet. They throw CommunicationException.
 [[nodiscard]] QStringList EnumerateUsbClassPrinters();
 [[nodiscard]] int CountUsbApiPrinters();
-[[nodiscard]] QStringList SearchNetworkPrinters(int mode);
 
 // Writes names, each ended by "@", into a zeroed buffer; names that would not fit whole are left
 // out. Returns the number of names written.
 int FillAtList(char* buffer, int capacity, const QStringList& names);
 
 // Environment overrides, so that tests can stand in a fake device tree or loopback peers.
-inline constexpr char kSysfsRootVariable[] = "QUILLORY_SYSFS_ROOT";         // default /sys
-inline constexpr char kDevRootVariable[] = "QUILLORY_DEV_ROOT";             // default /dev (USB-class nodes)
-inline constexpr char kSearchTargetsVariable[] = "QUILLORY_SEARCH_TARGETS"; // host:port,host:port
+inline constexpr char kSysfsRootVariable[] = "QUILLORY_SYSFS_ROOT"; // default /sys
+inline constexpr char kDevRootVariable[] = "QUILLORY_DEV_ROOT";     // default /dev (USB-class nodes)
 
 // --- serial (COM) ---
 

@@ -1,6 +1,6 @@
 #include "port/backends/NetSearch.h"
 
-#include "port/backends/Backends.h"
+#include "port/Communication.h"
 
 #include <QDeadlineTimer>
 #include <QNetworkInterface>
@@ -302,10 +302,6 @@ QList<FoundPrinter> FindNetworkPrinters(int mode, const QList<SearchTarget>& tar
     return search.Found();
 }
 
-QList<FoundPrinter> FindNetworkPrinters(int mode) {
-    return FindNetworkPrinters(mode, SearchTargetsFor(mode), kSearchWindowMs);
-}
-
 QStringList SearchNetworkPrinters(int mode, const QList<SearchTarget>& targets, int windowMs) {
     QStringList addresses;
     for (const FoundPrinter& printer : FindNetworkPrinters(mode, targets, windowMs))
@@ -313,8 +309,15 @@ QStringList SearchNetworkPrinters(int mode, const QList<SearchTarget>& targets, 
     return addresses;
 }
 
-QStringList SearchNetworkPrinters(int mode) {
-    return SearchNetworkPrinters(mode, SearchTargetsFor(mode), kSearchWindowMs);
-}
-
 } // namespace quillory
+
+int quillory_find_network_printers(int mode, QList<quillory::FoundPrinter>* found, QString* error) {
+    using namespace quillory;
+    try {
+        *found = FindNetworkPrinters(mode, SearchTargetsFor(mode), kSearchWindowMs);
+        return 0;
+    } catch (const CommunicationException& e) {
+        *error = e.Detail();
+        return e.GetErrorCode();
+    }
+}

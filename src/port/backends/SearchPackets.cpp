@@ -1,6 +1,6 @@
 // Probe packets of the network search and the parsing of their replies, on the SNMP and DNS
 // packet modules. Replies come from anything on the network: malformed input is simply no answer.
-#include "port/backends/NetSearch.h"
+#include "port/backends/SearchPackets.h"
 
 #include "port/net/Dns.h"
 

@@ -1,14 +1,12 @@
 #include "tools/imaging/LogoImport.h"
 
 #include "app/AppSettings.h"
+#include "app/ProgramModule.h"
 #include "tools/imaging/PictureDecode.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <atomic>
-#include <dlfcn.h>
 
 namespace quillory {
 namespace {
@@ -17,51 +15,16 @@ using PictureDecodeFunction = int (*)(const unsigned char*, unsigned long long, 
 
 std::atomic<PictureDecodeFunction> gRegisteredDecoder{nullptr};
 
-struct LoadedDecoder {
-    PictureDecodeFunction decode = nullptr;
-    QString problem; // why no decoder could be loaded
-};
-
-// The module beside the executable (the build tree) or in the installed library folder.
-LoadedDecoder LoadDecoderModule() {
-    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    const QString folder = executable.section(QLatin1Char('/'), 0, -2);
-    const QStringList candidates{folder + QStringLiteral("/" QUILLORY_PICTURE_MODULE),
-                                 QDir::cleanPath(folder + QStringLiteral("/" QUILLORY_MODULE_DIR_FROM_BINDIR
-                                                                         "/" QUILLORY_PICTURE_MODULE))};
-    LoadedDecoder loaded;
-    for (const QString& candidate : candidates) {
-        if (!QFileInfo::exists(candidate))
-            continue;
-        // Kept loaded for the life of the process.
-        void* handle = ::dlopen(QFile::encodeName(candidate).constData(), RTLD_NOW | RTLD_LOCAL);
-        if (!handle) {
-            loaded.problem = QString::fromLocal8Bit(::dlerror());
-            continue;
-        }
-        if (void* entry = ::dlsym(handle, QUILLORY_PICTURE_ENTRY)) {
-            loaded.decode = reinterpret_cast<PictureDecodeFunction>(entry);
-            loaded.problem.clear();
-            return loaded;
-        }
-        loaded.problem = QStringLiteral("%1 has no function " QUILLORY_PICTURE_ENTRY).arg(candidate);
-    }
-    if (loaded.problem.isEmpty())
-        loaded.problem =
-            QStringLiteral("%1 is not installed (looked in %2)")
-                .arg(QStringLiteral(QUILLORY_PICTURE_MODULE), candidates.join(QStringLiteral(" and ")));
-    return loaded;
-}
-
-const LoadedDecoder& ModuleDecoder() {
-    static const LoadedDecoder loaded = LoadDecoderModule();
+const ProgramModuleEntry& ModuleDecoder() {
+    static const ProgramModuleEntry loaded =
+        LoadProgramModule(QStringLiteral(QUILLORY_PICTURE_MODULE), QUILLORY_PICTURE_ENTRY);
     return loaded;
 }
 
 PictureDecodeFunction Decoder() {
     if (const PictureDecodeFunction registered = gRegisteredDecoder.load())
         return registered;
-    return ModuleDecoder().decode;
+    return reinterpret_cast<PictureDecodeFunction>(ModuleDecoder().entry);
 }
 
 } // namespace
