@@ -303,10 +303,7 @@ QList<FoundPrinter> FindNetworkPrinters(int mode, const QList<SearchTarget>& tar
 }
 
 QStringList SearchNetworkPrinters(int mode, const QList<SearchTarget>& targets, int windowMs) {
-    QStringList addresses;
-    for (const FoundPrinter& printer : FindNetworkPrinters(mode, targets, windowMs))
-        addresses.append(printer.address);
-    return addresses;
+    return AddressesOf(FindNetworkPrinters(mode, targets, windowMs));
 }
 
 } // namespace quillory

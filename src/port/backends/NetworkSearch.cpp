@@ -35,10 +35,7 @@ QList<FoundPrinter> FindNetworkPrinters(int mode) {
 }
 
 QStringList SearchNetworkPrinters(int mode) {
-    QStringList addresses;
-    for (const FoundPrinter& printer : FindNetworkPrinters(mode))
-        addresses.append(printer.address);
-    return addresses;
+    return AddressesOf(FindNetworkPrinters(mode));
 }
 
 } // namespace quillory

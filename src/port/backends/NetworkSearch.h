@@ -28,6 +28,14 @@ struct FoundPrinter {
     friend bool operator==(const FoundPrinter&, const FoundPrinter&) = default;
 };
 
+// The addresses of found printers, in their order. (Inline: the search module has its own copy.)
+[[nodiscard]] inline QStringList AddressesOf(const QList<FoundPrinter>& printers) {
+    QStringList addresses;
+    for (const FoundPrinter& printer : printers)
+        addresses.append(printer.address);
+    return addresses;
+}
+
 // The search of one mode to its usual destinations: fills *found and returns 0, or returns the
 // CommunicationException code of the failure with its explanation in *error.
 using NetworkSearchFunction = int (*)(int mode, QList<FoundPrinter>* found, QString* error);
