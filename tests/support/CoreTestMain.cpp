@@ -1,10 +1,17 @@
+#include "support/LeakCheck.h"
+
 #include <QCoreApplication>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleMock(&argc, argv);
-    return RUN_ALL_TESTS();
+    int result = 0;
+    {
+        QCoreApplication app(argc, argv);
+        ::testing::InitGoogleMock(&argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+    quillory::test::CheckLeaksAtEnd();
+    return result;
 }
