@@ -2,6 +2,7 @@
 
 #include "instruction/Commands.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace quillory {
@@ -57,17 +58,27 @@ QByteArray CExchange::ReadFor(int capacity, int waitMs) {
     return QByteArray(reinterpret_cast<const char*>(buffer.data()), count);
 }
 
-QByteArray CExchange::ReadRaw(int capacity) {
+QByteArray CExchange::ReadRaw(int capacity, ReplyCutOff cutOff) {
     const qint64 left = qint64(Timing().replyTimeoutMs) - m_lastActivity.elapsed();
-    return ReadFor(capacity, int(std::max<qint64>(m_shortWaitMs, left)));
+    QByteArray reply = ReadFor(capacity, int(std::max<qint64>(m_shortWaitMs, left)));
+    // The gap alone would end such a reply at the pause, and its first part would be taken for
+    // the whole: "8A" for "8AC6".
+    const int restWaitMs = std::min(kRestOfReplyMs, std::max(m_shortWaitMs, Timing().replyTimeoutMs));
+    while (cutOff != nullptr && !reply.isEmpty() && reply.size() < capacity && cutOff(reply)) {
+        const QByteArray rest = ReadFor(capacity - int(reply.size()), restWaitMs);
+        if (rest.isEmpty())
+            break;
+        reply += rest;
+    }
+    return reply;
 }
 
 QByteArray CExchange::ReadPending(int capacity) {
     return ReadFor(capacity, m_shortWaitMs);
 }
 
-QByteArray CExchange::Read(int capacity) {
-    return UpToFirstZero(ReadRaw(capacity));
+QByteArray CExchange::Read(int capacity, ReplyCutOff cutOff) {
+    return UpToFirstZero(ReadRaw(capacity, cutOff));
 }
 
 void CExchange::DrainUntilQuiet(int capacity) {
@@ -118,13 +129,39 @@ int SendCommands(const tagPORTINFO& port, std::optional<Timeouts> timeouts,
 }
 
 namespace {
+bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+QByteArrayView WithoutLeadingLineEnds(QByteArrayView reply) {
+    qsizetype start = 0;
+    while (start < reply.size() && IsLineEnd(reply[start]))
+        ++start;
+    return reply.sliced(start);
+}
+} // namespace
+
+bool NumberCutOff(QByteArrayView replySoFar) {
+    const QByteArrayView number = WithoutLeadingLineEnds(replySoFar);
+    return std::all_of(number.begin(), number.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    });
+}
+
+namespace {
 
 // A number reply that is not one ends the operation: taking it as 0 would put a wrong value on
 // the screen, and into the printer on the next write.
-unsigned CheckedNumber(const QByteArray& reply, int capacity, int bufferSize, const QString& what) {
+unsigned CheckedNumber(const QByteArray& raw, int capacity, int bufferSize, const QString& what) {
+    // A line end ahead of the digits closes the previous reply, late after a pause in the line.
+    const QByteArray reply = WithoutLeadingLineEnds(raw).toByteArray();
+    if (raw.size() >= capacity)
+        throw CommunicationException(
+            COMM_FAILED,
+            QStringLiteral("the reply to the read of %1 is not a number: %2").arg(what, QuoteReply(raw)));
     if (reply.isEmpty())
         throw CommunicationException(COMM_FAILED, QStringLiteral("no reply to the read of %1").arg(what));
-    if (reply.size() >= capacity || !IsHexReply(reply))
+    if (!IsHexReply(reply))
         throw CommunicationException(
             COMM_FAILED,
             QStringLiteral("the reply to the read of %1 is not a number: %2").arg(what, QuoteReply(reply)));
@@ -135,7 +172,7 @@ unsigned CheckedNumber(const QByteArray& reply, int capacity, int bufferSize, co
 
 unsigned ReadEepromWord(CExchange& exchange, QByteArrayView address, std::uint16_t mask) {
     exchange.Write(VklaReadWordCommand(address));
-    const QByteArray reply = exchange.ReadRaw(10);
+    const QByteArray reply = exchange.ReadRaw(10, NumberCutOff);
     return CheckedNumber(reply, 10, 10,
                          QStringLiteral("word %1").arg(QString::fromLatin1(address.toByteArray()))) &
            mask;
@@ -147,9 +184,9 @@ void WriteEepromMasked(CExchange& exchange, QByteArrayView address, std::uint16_
 
 unsigned ReadEepromBits(CExchange& exchange, QByteArrayView address, int first, int last) {
     exchange.Write(WnReadBitsCommand(address, first, last));
-    QByteArray reply = exchange.ReadRaw(20);
+    QByteArray reply = exchange.ReadRaw(20, NumberCutOff);
     if (reply.isEmpty())
-        reply = exchange.ReadRaw(20);
+        reply = exchange.ReadRaw(20, NumberCutOff);
     return CheckedNumber(
         reply, 20, 30,
         QStringLiteral("%1 bits %2-%3").arg(QString::fromLatin1(address.toByteArray())).arg(first).arg(last));

@@ -11,6 +11,15 @@
 
 namespace quillory {
 
+// Tells from the bytes of a reply so far whether the line stopped inside it: true keeps the read
+// going past the reply gap for the rest. For replies whose end can be seen (a number ends with a
+// line end, a listing with its free space).
+using ReplyCutOff = bool (*)(QByteArrayView replySoFar);
+
+// A number reply of hex digits that no line end has closed yet (line ends before the digits
+// close the previous reply).
+[[nodiscard]] bool NumberCutOff(QByteArrayView replySoFar);
+
 // Read and write time-outs of an exchange; nullopt means none are set.
 struct Timeouts {
     int read;
@@ -29,6 +38,11 @@ inline constexpr std::optional<Timeouts> kNoTimeouts = std::nullopt;
 // never taken for the answer to the next one.
 class CExchange {
 public:
+    // How long the rest of a reply that stopped part way is awaited: longer than a line pauses
+    // inside a reply (a USB adapter's buffer, a bridge's packets, a loaded host), short enough that
+    // a printer that never ends its replies is not slowed down much.
+    static constexpr int kRestOfReplyMs = 500;
+
     explicit CExchange(const tagPORTINFO& port);
     ~CExchange();
     CExchange(const CExchange&) = delete;
@@ -40,9 +54,10 @@ public:
     // write after Open or after a read drops what the printer sent before it.
     void Write(QByteArrayView data);
     // One awaited read into a zeroed buffer of capacity bytes; the reply up to its first zero byte.
-    [[nodiscard]] QByteArray Read(int capacity);
-    // One awaited read; every byte that came, zero bytes included.
-    [[nodiscard]] QByteArray ReadRaw(int capacity);
+    [[nodiscard]] QByteArray Read(int capacity, ReplyCutOff cutOff = nullptr);
+    // One awaited read; every byte that came, zero bytes included. With cutOff, a reply it calls
+    // cut off waits for its rest up to kRestOfReplyMs (at most the reply time-out) per pause.
+    [[nodiscard]] QByteArray ReadRaw(int capacity, ReplyCutOff cutOff = nullptr);
     // One read of what is pending, waiting only the short read time-out.
     [[nodiscard]] QByteArray ReadPending(int capacity);
     // Discards pending input: reads of capacity bytes until one returns nothing. Bounded: a

@@ -91,7 +91,10 @@ int CVKLAInstruction::PrintListing(const tagPORTINFO& port, const QByteArray& co
     return RunExchange(port, [&](CExchange& x) {
         x.Open(kStandardTimeouts);
         x.Write(command);
-        const QByteArray raw = x.ReadRaw(1024);
+        const QByteArray raw = x.ReadRaw(1024, [](QByteArrayView soFar) {
+            const QByteArray text = UpToFirstZero(soFar);
+            return !text.endsWith('\n') || !IsVklaListing(text);
+        });
         const QByteArray reply = UpToFirstZero(raw);
         // A listing ends with the module's free space; a reply without it, or one that never
         // ended, is cut short or no listing at all, and printing it would report a list that was
@@ -219,7 +222,9 @@ int CVKLAInstruction::BackupEeprom(tagPORTINFO port) {
         for (int address = 0; address < kVklaWordCount; ++address)
             image[std::size_t(address)] = std::uint16_t(ReadEepromWord(x, LowerAddressText(address), 0xFFFF));
         x.Write(QByteArray("\x1dI\x99\r\n"));
-        const QString reply = QString::fromLocal8Bit(x.Read(1024));
+        // The ID text ends with an "OK" line.
+        const QString reply = QString::fromLocal8Bit(
+            x.Read(1024, [](QByteArrayView soFar) { return !UpToFirstZero(soFar).endsWith("\r\nOK\r\n"); }));
         idText = CutText((reply.size() > 6 ? reply.chopped(6) : QString()).toLocal8Bit(), 199);
     });
     if (result != 0)

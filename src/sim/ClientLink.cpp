@@ -320,6 +320,11 @@ void ClientLink::Enqueue(const Replies& replies, qint64 now) {
         item.bytes = m_faults.garbage ? Junk(reply.size()) : reply;
         item.junk = std::max<qint64>(0, m_faults.hugeReplyBytes);
         item.dueNs = now + std::max<qint64>(0, delayUs) * 1000;
+        if (m_faults.pauseInReplyMs > 0 && m_faults.pauseAfterBytes > 0 &&
+            item.bytes.size() > m_faults.pauseAfterBytes) {
+            item.pauseAt = m_faults.pauseAfterBytes;
+            item.pauseNs = qint64(m_faults.pauseInReplyMs) * kNsPerMs;
+        }
         const qint64 cost = item.bytes.size() + kItemCost;
         if (m_queuedCost + cost > kMaxQueuedCost) {
             if (!m_warnedFull)
@@ -359,6 +364,15 @@ qint64 ClientLink::WriteStep(qint64 now) {
     const bool endless = m_faults.endless && m_received > 0;
 
     for (qint64 budget = kStepBudget;;) {
+        if (!m_queue.empty() && m_headSent > 0 && m_headSent == m_queue.front().pauseAt) {
+            Outgoing& head = m_queue.front();
+            if (head.resumeNs < 0)
+                head.resumeNs = now + head.pauseNs;
+            if (now < head.resumeNs) {
+                m_outIdle = true;
+                return Earliest(head.resumeNs, trickleWake);
+            }
+        }
         Source source = Source::None;
         if (!m_queue.empty() && (m_headSent > 0 || m_queue.front().dueNs <= now))
             source = Source::Reply;
@@ -387,6 +401,8 @@ qint64 ClientLink::WriteStep(qint64 now) {
             if (m_headSent < head.bytes.size()) {
                 data = head.bytes.constData() + m_headSent;
                 size = std::min(room, head.bytes.size() - m_headSent);
+                if (m_headSent < head.pauseAt)
+                    size = std::min(size, head.pauseAt - m_headSent);
                 junk = false;
             } else {
                 size = std::min(room, head.bytes.size() + head.junk - m_headSent);

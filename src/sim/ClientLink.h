@@ -48,6 +48,9 @@ private:
         QByteArray bytes;
         qint64 junk = 0; // junk bytes that follow
         qint64 dueNs = 0;
+        qint64 pauseAt = -1; // the reply stops after this many bytes (-1: it does not)
+        qint64 pauseNs = 0;
+        qint64 resumeNs = -1; // when the pause ends, once it has begun
     };
     enum class Source { None, Reply, Trickle, Endless };
 

@@ -56,6 +56,11 @@ struct Faults {
     // While a client is connected, one junk byte every trickleMs milliseconds (0: off), between
     // replies, whatever is asked.
     int trickleMs = 0;
+    // Every reply longer than pauseAfterBytes stops for pauseInReplyMs after its first
+    // pauseAfterBytes bytes, as a busy printer, a USB adapter's buffer or a bridge's packets make
+    // a line pause inside a reply (0: never).
+    int pauseInReplyMs = 0;
+    int pauseAfterBytes = 2;
     // EEPROM word addresses whose writes the printer accepts but does not carry out: word,
     // bit-field and masked writes, the language commands that land in these words, network frames
     // and the factory reset all leave them as they are. Reads return the old value.

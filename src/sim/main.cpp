@@ -83,6 +83,14 @@ int main(int argc, char** argv) {
                    "Send a junk byte every MS milliseconds while a client is connected (0: off)")
         ->option_text("MS")
         ->check(CLI::Range(0, 3600000));
+    cli.add_option("--pause-in-reply", faults.pauseInReplyMs,
+                   "Stop every reply for MS milliseconds after its first bytes (see --pause-after; 0: off)")
+        ->option_text("MS")
+        ->check(CLI::Range(0, 3600000));
+    cli.add_option("--pause-after", faults.pauseAfterBytes,
+                   "Where --pause-in-reply stops a reply (default 2)")
+        ->option_text("BYTES")
+        ->check(CLI::Range(1, 1 << 20));
     cli.add_option("--ignore-writes", ignoreWrites,
                    "Take writes to these EEPROM words (hexadecimal) but keep their values (repeatable)")
         ->option_text("ADDR[,ADDR...]")

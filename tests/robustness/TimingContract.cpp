@@ -40,10 +40,15 @@ QByteArray SettledLog(sim::VirtualPrinter& printer) {
 
 Reading ReadEverything(int language, const tagPORTINFO& port, sim::VirtualPrinter& printer) {
     Reading r;
+    const auto noteFailure = [&r](const char* what, int code) {
+        if (code != 0)
+            r.failures << QStringLiteral("%1: %2").arg(QLatin1String(what), LastCommunicationFailure());
+        return code;
+    };
     std::unique_ptr<CInstructionProtocol> object = MakeInstruction(language);
-    r.settingsCode = object->ReadSettings(port);
+    r.settingsCode = noteFailure("ReadSettings", object->ReadSettings(port));
     r.settings = SettingsFields(object->GetSettingsRecord());
-    r.backupCode = object->BackupEeprom(port);
+    r.backupCode = noteFailure("BackupEeprom", object->BackupEeprom(port));
     r.image = object->GetEepromImage();
     r.backupFile = ReadFileBytes(object->BackupFilePath());
     if (language != 3) {
@@ -52,14 +57,15 @@ Reading ReadEverything(int language, const tagPORTINFO& port, sim::VirtualPrinte
             r.networkCode = 0;
         } catch (const CommunicationException& e) {
             r.networkCode = e.GetErrorCode();
+            r.failures << QStringLiteral("ReadNetworkSettings: ") + e.Detail();
         }
     } else {
         SettledLog(printer);
         printer.ClearLog();
-        r.fontListCode = object->PrintFontList(port);
+        r.fontListCode = noteFailure("PrintFontList", object->PrintFontList(port));
         r.fontLabel = SettledLog(printer);
         printer.ClearLog();
-        r.graphicListCode = object->PrintGraphicList(port);
+        r.graphicListCode = noteFailure("PrintGraphicList", object->PrintGraphicList(port));
         r.graphicLabel = SettledLog(printer);
     }
     return r;
@@ -76,6 +82,8 @@ QString Difference(const Reading& expected, const Reading& actual) {
     code("ReadNetworkSettings", expected.networkCode, actual.networkCode);
     code("PrintFontList", expected.fontListCode, actual.fontListCode);
     code("PrintGraphicList", expected.graphicListCode, actual.graphicListCode);
+    if (!out.isEmpty() && !actual.failures.isEmpty())
+        out << QStringLiteral("failures: ") + actual.failures.join(QStringLiteral(" / "));
     for (std::size_t i = 0; i < expected.settings.size() && i < actual.settings.size(); ++i) {
         if (expected.settings[i].second != actual.settings[i].second)
             out << QStringLiteral("%1 = %2, expected %3")

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <vector>
@@ -27,6 +28,8 @@ struct Reading {
     QByteArray fontLabel;
     int graphicListCode = -1;
     QByteArray graphicLabel;
+    // Why each operation that failed did, as its connection said.
+    QStringList failures;
 };
 
 // Every word of the image set to a value of its own (within what the language keeps), so that a

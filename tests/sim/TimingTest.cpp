@@ -147,6 +147,30 @@ TEST_P(Timing, BaudRatePacesEveryByteOfTheReplies) {
     EXPECT_LT(client->arrivals.ArrivalMs(599) - sent, 625 + kGenerousMs);
 }
 
+TEST_P(Timing, APauseInsideEachReplyComesAfterItsFirstBytes) {
+    Faults faults;
+    faults.pauseInReplyMs = 400;
+    faults.pauseAfterBytes = 3;
+    printer.SetFaults(faults);
+    auto client = Connect();
+    for (int round = 0; round < 2; ++round) {
+        const qsizetype before = client->arrivals.Bytes().size();
+        ASSERT_TRUE(client->Send(WordReads(0x18, 1)));
+        ASSERT_EQ(client->Receive(before + 6).mid(before), HexWordReply(0x0008)) << round;
+        const double pause = client->arrivals.ArrivalMs(before + 3) - client->arrivals.ArrivalMs(before + 2);
+        EXPECT_GE(pause, 400) << round;
+        EXPECT_LT(pause, 400 + kGenerousMs) << round;
+        EXPECT_LT(client->arrivals.ArrivalMs(before + 2) - client->arrivals.ArrivalMs(before), 300) << round;
+    }
+    // A reply no longer than the pause point goes out whole.
+    faults.pauseAfterBytes = 6;
+    printer.SetFaults(faults);
+    const double sent = NowMs();
+    ASSERT_TRUE(client->Send(WordReads(0x18, 1)));
+    ASSERT_EQ(client->Receive(18).size(), 18);
+    EXPECT_LT(client->arrivals.ArrivalMs(17) - sent, 300);
+}
+
 TEST_P(Timing, BaudRatePacesReading) {
     Faults faults;
     faults.baud = 9600;
