@@ -37,8 +37,8 @@ TEST_F(PausedReplies, NumbersAreReadWholeWhereverThePauseFalls) {
                 x.Open(kStandardTimeouts);
                 for (const int address : {0x0a, 0x1d, 0x3f}) {
                     const QByteArray text = QByteArray::number(address, 16).rightJustified(2, '0');
-                    const unsigned value = language == 3 ? ReadEepromWord(x, text, 0xFFFF)
-                                                         : ReadEepromBits(x, text, 0, 15);
+                    const unsigned value =
+                        language == 3 ? ReadEepromWord(x, text, 0xFFFF) : ReadEepromBits(x, text, 0, 15);
                     EXPECT_EQ(value, printer.EepromWord(address))
                         << "language " << language << ", pause after " << after << ", word " << address;
                 }
