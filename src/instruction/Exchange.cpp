@@ -49,10 +49,11 @@ void CExchange::Write(QByteArrayView data) {
     m_lastActivity.restart();
 }
 
-QByteArray CExchange::ReadFor(int capacity, int waitMs) {
+QByteArray CExchange::ReadFor(int capacity, int waitMs, int gapMs) {
     m_readSinceWrite = true;
     std::vector<std::uint8_t> buffer(std::size_t(std::max(capacity, 1)), 0);
-    const int count = std::clamp(m_connection->ReadWithin(buffer.data(), capacity, waitMs), 0, capacity);
+    const int count =
+        std::clamp(m_connection->ReadWithin(buffer.data(), capacity, waitMs, gapMs), 0, capacity);
     if (count > 0)
         m_lastActivity.restart();
     return QByteArray(reinterpret_cast<const char*>(buffer.data()), count);
@@ -71,6 +72,12 @@ QByteArray CExchange::ReadRaw(int capacity, ReplyCutOff cutOff) {
         reply += rest;
     }
     return reply;
+}
+
+QByteArray CExchange::ReadText(int capacity) {
+    const qint64 left = qint64(Timing().replyTimeoutMs) - m_lastActivity.elapsed();
+    return ReadFor(capacity, int(std::max<qint64>(m_shortWaitMs, left)),
+                   m_port.portType == PORT_COM ? kSerialTextGapMs : 0);
 }
 
 QByteArray CExchange::ReadPending(int capacity) {
@@ -194,7 +201,7 @@ unsigned ReadEepromBits(CExchange& exchange, QByteArrayView address, int first, 
 
 QByteArray QueryVersion(CExchange& exchange, QByteArrayView query, int capacity, bool requireMarker) {
     exchange.Write(query);
-    const QByteArray reply = exchange.ReadRaw(capacity);
+    const QByteArray reply = exchange.ReadText(capacity);
     // Only the languages that check for "FV" insist on a reply; the others work with printers
     // that do not answer the query.
     if (!IsVersionReply(reply, capacity, !requireMarker))

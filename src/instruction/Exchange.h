@@ -42,6 +42,7 @@ public:
     // inside a reply (a USB adapter's buffer, a bridge's packets, a loaded host), short enough that
     // a printer that never ends its replies is not slowed down much.
     static constexpr int kRestOfReplyMs = 500;
+    static constexpr int kSerialTextGapMs = 20;
 
     explicit CExchange(const tagPORTINFO& port);
     ~CExchange();
@@ -58,6 +59,11 @@ public:
     // One awaited read; every byte that came, zero bytes included. With cutOff, a reply it calls
     // cut off waits for its rest up to kRestOfReplyMs (at most the reply time-out) per pause.
     [[nodiscard]] QByteArray ReadRaw(int capacity, ReplyCutOff cutOff = nullptr);
+    // One awaited read of a text whose end cannot be seen (a version, a printer name), every byte
+    // that came. On a serial line it ends only after kSerialTextGapMs of quiet at least: USB
+    // serial adapters deliver what they receive in bursts some 16 ms apart, and nothing but
+    // the quiet tells such a text's end.
+    [[nodiscard]] QByteArray ReadText(int capacity);
     // One read of what is pending, waiting only the short read time-out.
     [[nodiscard]] QByteArray ReadPending(int capacity);
     // Discards pending input: reads of capacity bytes until one returns nothing. Bounded: a
@@ -71,13 +77,14 @@ public:
     [[nodiscard]] const PortTiming& Timing() const;
 
 private:
-    QByteArray ReadFor(int capacity, int waitMs);
+    QByteArray ReadFor(int capacity, int waitMs, int gapMs = 0);
 
     tagPORTINFO m_port;
     CCommunicationFactory m_factory;
     CCommunicationProtocol* m_connection;
     int m_shortWaitMs = kDefaultReadTimeoutMs;
     bool m_readSinceWrite = true;
+
     QElapsedTimer m_lastActivity;
 };
 

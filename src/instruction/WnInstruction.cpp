@@ -117,11 +117,11 @@ int CWnInstruction::BackupEeprom(tagPORTINFO port) {
                 std::uint16_t(ParseLeadingHex(QByteArrayView(collection).sliced(i * kReplyBytes, 4)));
 
         exchange.Write(WnIniQuery("PrinterName"));
-        names.printerName = exchange.Read(30);
+        names.printerName = UpToFirstZero(exchange.ReadText(30));
         exchange.Write(WnIniQuery("PrinterNameZorv"));
-        names.printerNameZorv = exchange.Read(30);
+        names.printerNameZorv = UpToFirstZero(exchange.ReadText(30));
         exchange.Write(WnIniQuery("TphAdj"));
-        names.tphAdj = exchange.Read(300);
+        names.tphAdj = UpToFirstZero(exchange.ReadText(300));
     });
     if (result != 0)
         return result;

@@ -26,7 +26,7 @@ QString LastCommunicationFailure() {
 
 CCommunicationProtocol::~CCommunicationProtocol() = default;
 
-int CCommunicationProtocol::ReadWithin(std::uint8_t* buffer, int capacity, int) {
+int CCommunicationProtocol::ReadWithin(std::uint8_t* buffer, int capacity, int, int) {
     int count = 0;
     Read(buffer, capacity, &count);
     return count;

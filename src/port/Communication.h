@@ -81,8 +81,9 @@ public:
     virtual void SetTiming(const PortTiming& timing) { m_timing = timing; }
     [[nodiscard]] const PortTiming& Timing() const { return m_timing; }
     // Like Read, with its own wait for the first byte (an awaited reply waits longer than a
-    // drain). Returns the count. A connection that cannot tell waits as Read does.
-    virtual int ReadWithin(std::uint8_t* buffer, int capacity, int firstByteWaitMs);
+    // drain) and, when gapMs is above the connection's reply gap, a longer quiet that ends the
+    // reply. Returns the count. A connection that cannot tell waits as Read does.
+    virtual int ReadWithin(std::uint8_t* buffer, int capacity, int firstByteWaitMs, int gapMs = 0);
     // Drops every byte that has already arrived, without waiting for more; returns how many.
     // Throws code 3 when the printer keeps sending faster than they can be dropped.
     virtual qint64 DiscardInput() { return 0; }

@@ -67,9 +67,9 @@ public:
         CCommunicationProtocol::SetTiming(timing);
         m_inner->SetTiming(timing);
     }
-    int ReadWithin(std::uint8_t* buffer, int capacity, int firstByteWaitMs) override {
+    int ReadWithin(std::uint8_t* buffer, int capacity, int firstByteWaitMs, int gapMs = 0) override {
         int got = 0;
-        Guard("read", [&] { got = m_inner->ReadWithin(buffer, capacity, firstByteWaitMs); });
+        Guard("read", [&] { got = m_inner->ReadWithin(buffer, capacity, firstByteWaitMs, gapMs); });
         if (got > 0)
             m_watcher->Received(Bytes(buffer, got));
         return got;

@@ -47,7 +47,7 @@ void CStreamPort::Read(std::uint8_t* buffer, int capacity, int* count) {
         *count = got;
 }
 
-int CStreamPort::ReadWithin(std::uint8_t* buffer, int capacity, int firstByteWaitMs) {
+int CStreamPort::ReadWithin(std::uint8_t* buffer, int capacity, int firstByteWaitMs, int gapMs) {
     RequireOpen();
     if (!buffer || capacity <= 0)
         return 0;
@@ -55,7 +55,7 @@ int CStreamPort::ReadWithin(std::uint8_t* buffer, int capacity, int firstByteWai
     if (got == kClosed)
         throw CommunicationException(COMM_FAILED,
                                      QStringLiteral("%1: the printer closed the connection").arg(Describe()));
-    const int gap = ReplyGapMs();
+    const int gap = std::max(ReplyGapMs(), gapMs);
     while (got > 0 && got < capacity) {
         const qint64 n = Receive(buffer + got, capacity - got, gap);
         if (n <= 0)

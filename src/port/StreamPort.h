@@ -19,7 +19,7 @@ public:
     void Read(std::uint8_t* buffer, int capacity, int* count) final;
     void Write(const std::uint8_t* data, int length, int* count) final;
     void SetTimeouts(int readTimeout, int writeTimeout) final;
-    int ReadWithin(std::uint8_t* buffer, int capacity, int firstByteWaitMs) final;
+    int ReadWithin(std::uint8_t* buffer, int capacity, int firstByteWaitMs, int gapMs = 0) final;
     qint64 DiscardInput() final;
 
     // The gap that ends a reply: the configured one, never less than the line needs.

@@ -69,3 +69,24 @@ TEST_F(PausedReplies, ListingsAndTheIdTextAreReadWhole) {
     ASSERT_EQ(object.BackupEeprom(port), 0);
     EXPECT_EQ(object.GetIdText().toLocal8Bit(), id);
 }
+
+TEST_F(PausedReplies, OnASerialLineTextsOutwaitTheBurstsOfAnAdapter) {
+    // The version and the printer names have no end to wait for. A USB serial adapter delivers
+    // them in bursts some milliseconds apart; a serial line waits that out before it takes a text
+    // as whole, where a cut name in a backup would later be restored into the printer.
+    sim::VirtualPrinter printer(0);
+    FillDistinctImage(printer, 5);
+    printer.SetIniText("PrinterName", "Packing line 4 left");
+    printer.SetIniText("TphAdj", "3,3,3,3,3,3,3,3,3,3,3,3,3,3,3,3");
+    const QString device = printer.StartPty();
+    ASSERT_FALSE(device.isEmpty());
+    const tagPORTINFO port = SerialLine(device, 115200);
+
+    const Reading prompt = ReadEverything(0, port, printer);
+    ASSERT_EQ(prompt.backupCode, 0);
+    ASSERT_TRUE(prompt.backupFile.contains("Packing line 4 left"));
+    // Twice the 5 ms gap; replies of up to eight bytes (numbers, the dump) go out whole.
+    printer.SetFaults({.pauseInReplyMs = 10, .pauseAfterBytes = 8});
+    const Reading paused = ReadEverything(0, port, printer);
+    EXPECT_EQ(Difference(prompt, paused).toStdString(), std::string());
+}
