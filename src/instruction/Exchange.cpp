@@ -1,5 +1,6 @@
 #include "instruction/Exchange.h"
 
+#include "app/NumberText.h"
 #include "instruction/Commands.h"
 
 #include <algorithm>
@@ -59,9 +60,13 @@ QByteArray CExchange::ReadFor(int capacity, int waitMs, int gapMs) {
     return QByteArray(reinterpret_cast<const char*>(buffer.data()), count);
 }
 
-QByteArray CExchange::ReadRaw(int capacity, ReplyCutOff cutOff) {
+int CExchange::AwaitedWaitMs() const {
     const qint64 left = qint64(Timing().replyTimeoutMs) - m_lastActivity.elapsed();
-    QByteArray reply = ReadFor(capacity, int(std::max<qint64>(m_shortWaitMs, left)));
+    return int(std::max<qint64>(m_shortWaitMs, left));
+}
+
+QByteArray CExchange::ReadRaw(int capacity, ReplyCutOff cutOff) {
+    QByteArray reply = ReadFor(capacity, AwaitedWaitMs());
     // The gap alone would end such a reply at the pause, and its first part would be taken for
     // the whole: "8A" for "8AC6".
     const int restWaitMs = std::min(kRestOfReplyMs, std::max(m_shortWaitMs, Timing().replyTimeoutMs));
@@ -75,9 +80,7 @@ QByteArray CExchange::ReadRaw(int capacity, ReplyCutOff cutOff) {
 }
 
 QByteArray CExchange::ReadText(int capacity) {
-    const qint64 left = qint64(Timing().replyTimeoutMs) - m_lastActivity.elapsed();
-    return ReadFor(capacity, int(std::max<qint64>(m_shortWaitMs, left)),
-                   m_port.portType == PORT_COM ? kSerialTextGapMs : 0);
+    return ReadFor(capacity, AwaitedWaitMs(), m_port.portType == PORT_COM ? kSerialTextGapMs : 0);
 }
 
 QByteArray CExchange::ReadPending(int capacity) {
@@ -150,9 +153,7 @@ QByteArrayView WithoutLeadingLineEnds(QByteArrayView reply) {
 
 bool NumberCutOff(QByteArrayView replySoFar) {
     const QByteArrayView number = WithoutLeadingLineEnds(replySoFar);
-    return std::all_of(number.begin(), number.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-    });
+    return std::all_of(number.begin(), number.end(), [](char c) { return HexDigit(c) >= 0; });
 }
 
 namespace {

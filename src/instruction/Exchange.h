@@ -78,13 +78,14 @@ public:
 
 private:
     QByteArray ReadFor(int capacity, int waitMs, int gapMs = 0);
+    // The wait for an awaited reply: the rest of the reply time-out, never less than a drain's.
+    [[nodiscard]] int AwaitedWaitMs() const;
 
     tagPORTINFO m_port;
     CCommunicationFactory m_factory;
     CCommunicationProtocol* m_connection;
     int m_shortWaitMs = kDefaultReadTimeoutMs;
     bool m_readSinceWrite = true;
-
     QElapsedTimer m_lastActivity;
 };
 
